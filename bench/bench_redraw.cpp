@@ -1,0 +1,66 @@
+// A full redraw of finished boards into the window's backing image.
+#include <benchmark/benchmark.h>
+
+#include <QGuiApplication>
+#include <QImage>
+
+#include "app/QtCanvas.h"
+#include "core/Kokuban_v24/Kokuban.h"
+
+namespace {
+
+class QuietHost : public kazu::Host {
+  public:
+    void ShowMessage(const std::string&, const std::string&, kazu::MessageIcon) override {}
+    void Beep() override {}
+    void InsertIntoMemo1(const std::string&) override {}
+    void ClearMemo1() override {}
+    void ClearMemo2() override {}
+    void BoardChanged() override {}
+    void SetScrollPosition(int) override {}
+    void CaptionsChanged() override {}
+    void OpenFontDialog() override {}
+};
+
+void RedrawFinished(benchmark::State& state, const std::string& expression) {
+    kazu::InstallFontSubstitutions();
+    QImage image(1800, 1000, QImage::Format_RGB32);
+    kazu::QtCanvas canvas(&image);
+    QuietHost host;
+    kazu::RecordingVoice voice;
+    kazu::Kokuban model(host, voice, kazu::AppSettings{});
+    model.SetClientSize(image.width(), image.height());
+    model.Start(canvas, 96);
+    for (char ch : expression) {
+        model.InputChar(ch);
+    }
+    if (model.state.entryOpen) {
+        state.SkipWithError("the expression was not drawn");
+        return;
+    }
+    for (auto _ : state) {
+        model.FormPaint();
+        benchmark::DoNotOptimize(image.constBits());
+    }
+}
+
+void BM_Redraw18Plus18DecimalAddition(benchmark::State& state) {
+    RedrawFinished(state, "123456789.123456789+987654321.987654321=");
+}
+BENCHMARK(BM_Redraw18Plus18DecimalAddition)->Unit(benchmark::kMicrosecond);
+
+void BM_Redraw18Plus18IntegerAddition(benchmark::State& state) {
+    RedrawFinished(state, "999999999999999999+999999999999999999=");
+}
+BENCHMARK(BM_Redraw18Plus18IntegerAddition)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,635 @@
+#include "app/Kokuban_v24.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QDialogButtonBox>
+#include <QFileInfo>
+#include <QFontDialog>
+#include <QFrame>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QStandardPaths>
+#include <QToolButton>
+
+#include "app/About_.h"
+#include "app/KeyTranslation.h"
+#include "app/Paths.h"
+
+namespace kazu {
+
+namespace {
+QString Q(const std::string& text) {
+    return QString::fromStdString(text);
+}
+}  // namespace
+
+// The board: shows the backing image; the wheel scrolls a finished calculation.
+class BoardView : public QWidget {
+  public:
+    BoardView(TKokubanForm& form, QWidget* parent) : QWidget(parent), form_(form) {
+        setAttribute(Qt::WA_OpaquePaintEvent);
+        setFocusPolicy(Qt::StrongFocus);
+    }
+
+  protected:
+    void paintEvent(QPaintEvent* event) override {
+        QPainter painter(this);
+        painter.drawImage(event->rect().topLeft(), form_.boardImage(), event->rect());
+    }
+    void wheelEvent(QWheelEvent* event) override {
+        const int notches = event->angleDelta().y() / 120;
+        for (int i = 0; i < std::abs(notches); ++i) {
+            notches > 0 ? form_.model().ScrollUp() : form_.model().ScrollDown();
+        }
+        event->accept();
+    }
+    void resizeEvent(QResizeEvent*) override {
+        if (onResize) {
+            onResize();
+        }
+    }
+
+  public:
+    std::function<void()> onResize;
+
+  private:
+    TKokubanForm& form_;
+};
+
+// A bare up-down control: its own position, 0 to 10, changed by its two arrows.
+class UpDown : public QWidget {
+  public:
+    UpDown(QWidget* parent, std::function<void(int)> clicked)
+        : QWidget(parent), clicked_(std::move(clicked)) {
+        auto* up = new QToolButton(this);
+        up->setArrowType(Qt::UpArrow);
+        up->setGeometry(0, 0, 20, 12);
+        auto* down = new QToolButton(this);
+        down->setArrowType(Qt::DownArrow);
+        down->setGeometry(0, 12, 20, 12);
+        up->setFocusPolicy(Qt::NoFocus);
+        down->setFocusPolicy(Qt::NoFocus);
+        connect(up, &QToolButton::clicked, this, [this] { Step(1); });
+        connect(down, &QToolButton::clicked, this, [this] { Step(-1); });
+    }
+    int position() const { return position_; }
+    void Step(int delta) {
+        position_ = std::clamp(position_ + delta, 0, 10);
+        clicked_(position_);
+    }
+
+  private:
+    int position_ = 0;
+    std::function<void(int)> clicked_;
+};
+
+namespace {
+
+QLabel* PanelLabel(QWidget* parent, const QString& text, QRect bounds, const QString& style) {
+    auto* label = new QLabel(text, parent);
+    label->setGeometry(bounds);
+    label->setStyleSheet(style);
+    return label;
+}
+
+QToolButton* PanelButton(QWidget* parent, const QString& text, QRect bounds, const QString& hint) {
+    auto* button = new QToolButton(parent);
+    button->setText(text);
+    button->setGeometry(bounds);
+    button->setToolTip(hint);
+    button->setAutoRaise(true);
+    button->setFocusPolicy(Qt::NoFocus);
+    button->setCursor(Qt::PointingHandCursor);
+    return button;
+}
+
+QProgressBar* LevelBar(QWidget* parent, QRect bounds) {
+    auto* bar = new QProgressBar(parent);
+    bar->setGeometry(bounds);
+    bar->setRange(0, 100);
+    bar->setValue(0);
+    bar->setTextVisible(false);
+    return bar;
+}
+
+// Clicks on a label act like a button.
+class ClickFilter : public QObject {
+  public:
+    ClickFilter(QObject* parent, std::function<void()> onClick)
+        : QObject(parent), onClick_(std::move(onClick)) {}
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::MouseButtonPress) {
+            onClick_();
+            return true;
+        }
+        return false;
+    }
+
+  private:
+    std::function<void()> onClick_;
+};
+
+void OnClick(QWidget* widget, std::function<void()> onClick) {
+    widget->installEventFilter(new ClickFilter(widget, std::move(onClick)));
+    widget->setCursor(Qt::PointingHandCursor);
+}
+
+}  // namespace
+
+TKokubanForm::TKokubanForm(std::unique_ptr<SettingsStore> store, std::unique_ptr<Voice> voice,
+                           QWidget* parent)
+    : QMainWindow(parent), store_(std::move(store)), voice_(std::move(voice)) {
+    messageSink_ = [this](const QString& text, const QString& caption, bool exclamation) {
+        QMessageBox box(exclamation ? QMessageBox::Warning : QMessageBox::NoIcon, caption, text,
+                        QMessageBox::Ok, this);
+        box.exec();
+    };
+    urlOpener_ = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
+    model_ = std::make_unique<Kokuban>(*this, *voice_, store_->Load());
+
+    auto* central = new QWidget(this);
+    setCentralWidget(central);
+    board_ = new BoardView(*this, central);
+    board_->setGeometry(0, 0, 902, 567);
+    scrollBar_ = new QScrollBar(Qt::Vertical, central);
+    scrollBar_->setSingleStep(Kokuban::kScrollStep);
+    scrollBar_->setFocusPolicy(Qt::NoFocus);
+    connect(scrollBar_, &QScrollBar::actionTriggered, this,
+            [this](int) { RunPaced([this] { model_->ScrollTo(scrollBar_->sliderPosition()); }); });
+    BuildPanel();
+    BuildMenu();
+    setWindowTitle(QStringLiteral("タテ書き計算器『数ちゃん（V)』v2.48--- ほしぞら舎"));
+    setWindowIcon(QIcon(QStringLiteral(":/kazuchan.png")));
+
+    image_ = QImage(902, 567, QImage::Format_RGB32);
+    canvas_ = std::make_unique<QtCanvas>(&image_);
+    pacer_ = new WindowPacer([this] { board_->repaint(); }, this);
+    model_->SetPacer(pacer_);
+    model_->SetClientSize(image_.width(), image_.height());
+    const int dpi = screen() != nullptr ? static_cast<int>(screen()->logicalDotsPerInchY()) : 96;
+    model_->Start(*canvas_, dpi);
+    scrollBar_->setRange(0, model_->scrollRange());
+    scrollBar_->setPageStep(model_->board.layout.rowHeight);
+    canvas_->SetBackground(model_->board.colours.background);
+
+    ApplyStoredBounds();
+    panel1_->setVisible(model_->settings.SP_PANELSHOW == 1);
+    panelAction_->setChecked(model_->settings.SP_PANELSHOW == 1);
+    board_->onResize = [this] { ResizeBoard(); };
+    qApp->installEventFilter(this);
+
+    timer1_.setInterval(500);
+    connect(&timer1_, &QTimer::timeout, this, [this] { Timer1Timer(); });
+    timer1_.start();
+}
+
+TKokubanForm::~TKokubanForm() {
+    qApp->removeEventFilter(this);
+}
+
+void TKokubanForm::BuildPanel() {
+    panel1_ = new QFrame(centralWidget());
+    panel1_->setGeometry(0, 0, 902, Kokuban::kSpeechPanelHeight);
+    panel1_->setAutoFillBackground(true);
+    panel1_->setStyleSheet(QStringLiteral("QFrame#Panel1 { background: #c0c0c0; }"));
+    panel1_->setObjectName(QStringLiteral("Panel1"));
+    QWidget* p = panel1_;
+    const QString bold = QStringLiteral("font-weight: bold;");
+
+    PanelButton(p, QStringLiteral("♪"), {3, 5, 28, 28}, {});
+    PanelLabel(p, QStringLiteral("読み上げ中"), {33, 12, 69, 13}, bold + "background: lime;");
+    yomiageBar_ = LevelBar(p, {103, 10, 120, 18});
+    staticText6_ = PanelLabel(p, {}, {225, 10, 20, 17}, QStringLiteral("background: lime;"));
+    staticText6_->setAlignment(Qt::AlignCenter);
+    staticText7_ = PanelLabel(p, {}, {249, 10, 28, 17}, QStringLiteral("background: fuchsia;"));
+    PanelButton(p, QStringLiteral("耳"), {280, 5, 28, 28}, {});
+    // Voice input is off until a recogniser is present: the status line says so.
+    label1_ = PanelLabel(p, QStringLiteral("×××××"), {308, 12, 96, 16},
+                         bold + "font-size: 12pt; background: rgb(0,128,0); color: white;");
+    spVolumeBar_ = LevelBar(p, {404, 10, 120, 18});
+    auto* help = PanelButton(p, QStringLiteral("音声？(&Q)"), {530, 10, 70, 22},
+                             QStringLiteral("音声コマンドのヘルプを開く"));
+    connect(help, &QToolButton::clicked, this, [this] { SpeedButton4Click(); });
+    staticText1_ =
+        PanelLabel(p, {}, {602, 11, 92, 19}, QStringLiteral("color: fuchsia; background: yellow;"));
+    OnClick(staticText1_, [this] { StaticText1Click(); });
+    staticText2_ =
+        PanelLabel(p, {}, {696, 11, 92, 19}, QStringLiteral("color: green; background: white;"));
+    OnClick(staticText2_, [this] { StaticText2Click(); });
+    auto* read = PanelButton(p, QStringLiteral("読"), {820, 10, 24, 24},
+                             QStringLiteral("入力式・答え・問題例を読み上げる（V）"));
+    connect(read, &QToolButton::clicked, this, [this] { model_->R2Click(); });
+    speedButton5_ = PanelButton(p, QStringLiteral("●"), {846, 10, 24, 24},
+                                QStringLiteral("問題例を読み上げる"));
+    connect(speedButton5_, &QToolButton::clicked, this, [this] { SpeedButton5Click(); });
+
+    memo1_ = new QPlainTextEdit(p);
+    memo1_->setGeometry(6, 36, 270, 42);
+    memo1_->setPlaceholderText(QStringLiteral("音声入力した式を表示"));
+    memo1_->setStyleSheet(QStringLiteral("color: red; font-weight: bold; background: #87ceeb;"));
+    memo1_->setFocusPolicy(Qt::ClickFocus);
+    memo1_->setReadOnly(true);
+    memo2_ = new QPlainTextEdit(p);
+    memo2_->setGeometry(284, 36, 238, 42);
+    memo2_->setPlaceholderText(QStringLiteral("音声入力したコマンド等を表示"));
+    memo2_->setStyleSheet(QStringLiteral("font-weight: bold; background: yellow;"));
+    memo2_->setAttribute(Qt::WA_InputMethodEnabled, false);
+    memo2_->setReadOnly(true);
+    // A click on the expression memo sends the focus on to the command memo.
+    OnClick(memo1_->viewport(), [this] { memo2_->setFocus(); });
+
+    auto* font = PanelLabel(p, QStringLiteral(" フォント"), {532, 32, 51, 16}, {});
+    OnClick(font, [this] { OpenFontDialog(); });
+    auto* bigger = PanelButton(p, QStringLiteral("大"), {532, 48, 32, 30},
+                               QStringLiteral("数字を大きくする(O)"));
+    connect(bigger, &QToolButton::clicked, this,
+            [this] { RunPaced([this] { model_->MojiBigButtonClick(); }); });
+    auto* smaller = PanelButton(p, QStringLiteral("小"), {566, 52, 22, 22},
+                                QStringLiteral("数字を小さくする(T)"));
+    connect(smaller, &QToolButton::clicked, this,
+            [this] { RunPaced([this] { model_->MojiSmallButtonClick(); }); });
+    upDown1_ = new UpDown(p, [this](int position) { UpDown1Click(position); });
+    upDown1_->setGeometry(600, 53, 20, 24);
+    staticText4_ = PanelLabel(p, {}, {620, 53, 121, 21}, {});
+    PanelLabel(p, QStringLiteral("▼わり算の商▼"), {620, 36, 112, 19}, {});
+    PanelLabel(p, QStringLiteral("▼かずちゃんの声▼"), {754, 37, 114, 16}, {});
+    comboBox1_ = new QComboBox(p);
+    comboBox1_->setGeometry(750, 55, 145, 22);
+    comboBox1_->setToolTip(QStringLiteral("先頭が現在の声です。ここでは声の交代はできません。"));
+    comboBox1_->setFocusPolicy(Qt::NoFocus);
+    for (const auto& description : voice_->Voices()) {
+        comboBox1_->addItem(Q(description));
+    }
+    connect(comboBox1_, &QComboBox::activated, this, [this](int) {
+        // The engine's default voice always speaks: the list only shows it.
+        comboBox1_->setCurrentIndex(0);
+        memo2_->setFocus();
+    });
+}
+
+void TKokubanForm::BuildMenu() {
+    auto add = [this](QMenu* menu, const QString& text, std::function<void()> handler,
+                      const QKeySequence& shortcut = {}) {
+        QAction* action = menu->addAction(text);
+        action->setShortcut(shortcut);
+        if (handler) {
+            connect(action, &QAction::triggered, this, [this, handler] { RunPaced(handler); });
+        } else {
+            action->setEnabled(false);
+        }
+        return action;
+    };
+    QMenu* board = menuBar()->addMenu(QStringLiteral("黒板(&F)"));
+    add(board, QStringLiteral("印刷(&P)..."), [this] { Print1Click(); });
+    add(board, QStringLiteral("ページ設定(&R)..."), nullptr);
+    add(board, QStringLiteral("画面を直前の大きさにする(&Y)"), [this] { Y1Click(); });
+    add(board, QStringLiteral("画面を最大化する(&Z)"), [this] { Z1Click(); });
+    add(
+        board, QStringLiteral("画面既定値サイズ(&D)"), [this] { D1Click(); },
+        QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_V));
+    board->addSeparator();
+    add(board, QStringLiteral("終了(&X)"), [this] { Exit1Click(); });
+
+    QMenu* speech = menuBar()->addMenu(QStringLiteral("音声(&S)"));
+    // Voice input needs the recogniser and its grammar; without them both stay disabled.
+    add(speech, QStringLiteral("音声入力開始(&S)"), nullptr);
+    add(speech, QStringLiteral("音声入力終了(&E)"), nullptr);
+    add(speech, QStringLiteral("読み上げ(&V)"), [this] { model_->R2Click(); });
+    panelAction_ =
+        add(speech, QStringLiteral("SpeechPanelを表示(&P)"), [this] { ToggleSpeechPanel(); });
+    panelAction_->setCheckable(true);
+
+    QMenu* conditions = menuBar()->addMenu(QStringLiteral("条件設定（&C)"));
+    add(conditions, QStringLiteral("条件設定(&J)"), nullptr);
+    add(conditions, QStringLiteral("詳細設定(&A)"), nullptr);
+
+    QMenu* view = menuBar()->addMenu(QStringLiteral("表示(&V)"));
+    add(view, QStringLiteral("フォント(&F)"), [this] { OpenFontDialog(); });
+    add(view, QStringLiteral("フォント大きく(&L)"), [this] { model_->MojiBigButtonClick(); });
+    add(view, QStringLiteral("フォント小さく(&S)"), [this] { model_->MojiSmallButtonClick(); });
+    // The same shortcut belongs to the first item that has it, "画面既定値サイズ(&D)".
+    QAction* defaults =
+        add(view, QStringLiteral("既定値サイズ\tCtrl+Alt+V"), [this] { N3Click(); });
+    defaults->setShortcut({});
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("お助け(&H)"));
+    add(
+        help, QStringLiteral("｢数ちゃん｣のヘルプ(&C)"), [this] { Contents1Click(); },
+        QKeySequence(Qt::Key_F1));
+    add(help, QStringLiteral("バージョン情報(&A)..."), [this] { About1Click(); });
+}
+
+void TKokubanForm::ApplyStoredBounds() {
+    const AppSettings& s = model_->settings;
+    QRect bounds(s.LEFT, s.TOP, s.WIDTH, s.HEIGHT);
+    // A position from another monitor layout must not put the window out of reach.
+    bool visible = false;
+    for (const QScreen* each : QGuiApplication::screens()) {
+        visible = visible || each->availableGeometry().intersects(bounds.adjusted(0, 0, -40, -40));
+    }
+    if (!visible) {
+        bounds.moveTo(200, 200);
+    }
+    move(bounds.topLeft());
+    resize(bounds.size());
+    prevBounds_ = QRect(pos(), size());
+}
+
+void TKokubanForm::ResizeBoard() {
+    if (model_->drawing()) {
+        pendingResize_ = true;
+        return;
+    }
+    QWidget* central = centralWidget();
+    const int width = std::max(central->width(), 1);
+    const int height = std::max(central->height(), 1);
+    panel1_->setGeometry(0, 0, width, Kokuban::kSpeechPanelHeight);
+    scrollBar_->setGeometry(width - 25, panel1_->isVisible() ? Kokuban::kSpeechPanelHeight : 0, 25,
+                            height - (panel1_->isVisible() ? Kokuban::kSpeechPanelHeight : 0));
+    board_->setGeometry(0, 0, width - 25, height);
+    if (image_.size() != board_->size()) {
+        canvas_->End();
+        image_ = QImage(board_->size(), QImage::Format_RGB32);
+        canvas_->SetDevice(&image_);
+        model_->SetClientSize(image_.width(), image_.height());
+        model_->FormPaint();
+    }
+}
+
+void TKokubanForm::RunPaced(const std::function<void()>& work) {
+    pacer_->Begin();
+    work();
+    pacer_->End();
+    canvas_->SetBackground(model_->board.colours.background);
+    if (pendingResize_) {
+        pendingResize_ = false;
+        ResizeBoard();
+    }
+}
+
+// Host.
+
+void TKokubanForm::ShowMessage(const std::string& text, const std::string& caption,
+                               MessageIcon icon) {
+    messageSink_(Q(text), Q(caption), icon == MessageIcon::Exclamation);
+}
+
+void TKokubanForm::Beep() {
+    QApplication::beep();
+}
+
+void TKokubanForm::InsertIntoMemo1(const std::string& text) {
+    constexpr int kMemo1Limit = 512;
+    const QString added = Q(text).left(kMemo1Limit - memo1_->toPlainText().size());
+    memo1_->moveCursor(QTextCursor::End);
+    memo1_->insertPlainText(added);
+}
+
+void TKokubanForm::ClearMemo1() {
+    memo1_->clear();
+}
+
+void TKokubanForm::ClearMemo2() {
+    memo2_->clear();
+}
+
+void TKokubanForm::BoardChanged() {
+    board_->update();
+}
+
+void TKokubanForm::SetScrollPosition(int position) {
+    const QSignalBlocker blocker(scrollBar_);
+    scrollBar_->setValue(position);
+}
+
+void TKokubanForm::CaptionsChanged() {
+    const Kokuban& m = *model_;
+    staticText1_->setText(QLatin1Char(' ') + Q(m.CarryCaption()));
+    staticText2_->setText(QLatin1Char(' ') + Q(m.BorrowCaption()));
+    staticText4_->setText(Q(m.PointsCaption()));
+    staticText6_->setText(QString::number(m.settings.SIKISPRATE));
+    staticText7_->setText(QString::number(m.settings.SIKISPVOLUME));
+    speedButton5_->setStyleSheet(m.settings.REIREADF == 1 ? QStringLiteral("color: red;")
+                                                          : QStringLiteral("color: blue;"));
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, QColor(QRgb(m.board.colours.background)));
+    centralWidget()->setPalette(palette);
+    canvas_->SetBackground(m.board.colours.background);
+}
+
+void TKokubanForm::OpenFontDialog() {
+    QFontDialog dialog(BoardFont(model_->settings.FONTNAME, model_->board.layout.fontSize), this);
+    dialog.setOption(QFontDialog::DontUseNativeDialog);
+    dialog.setWindowTitle(QStringLiteral("フォント"));
+    // Colour, underline and strike-out mean nothing on the board.
+    for (QCheckBox* effect : dialog.findChildren<QCheckBox*>()) {
+        effect->hide();
+    }
+    for (QGroupBox* group : dialog.findChildren<QGroupBox*>()) {
+        if (group->findChildren<QCheckBox*>().size() == group->findChildren<QWidget*>().size()) {
+            group->hide();
+        }
+    }
+    if (auto* buttons = dialog.findChild<QDialogButtonBox*>()) {
+        QPushButton* apply = buttons->addButton(QDialogButtonBox::Apply);
+        apply->setText(QStringLiteral("適用(&A)"));
+        connect(apply, &QPushButton::clicked, this,
+                [this, &dialog] { FontDialog1Apply(dialog.currentFont()); });
+    }
+    if (dialog.exec() == QDialog::Accepted) {
+        FontDialog1Apply(dialog.selectedFont());
+    } else {
+        model_->newFont(model_->settings.FONTNAME, model_->board.layout.fontSize);
+    }
+}
+
+void TKokubanForm::FontDialog1Apply(const QFont& font) {
+    const int size = font.pointSize() > 0 ? font.pointSize() : model_->board.layout.fontSize;
+    model_->newFont(font.family().toStdString(), size);
+}
+
+// Menu commands.
+
+void TKokubanForm::Print1Click() {
+    if (!model_->PrintCheck()) {
+        return;
+    }
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    if (QPrinterInfo::availablePrinters().isEmpty()) {
+        // No printer here: the dialog offers a PDF file instead.
+        const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        printer.setOutputFileName(folder + QStringLiteral("/kazuchan.pdf"));
+    }
+    QPrintDialog dialog(&printer, this);
+    dialog.setWindowTitle(QStringLiteral("印刷"));
+    if (dialog.exec() != QDialog::Accepted) {
+        return;
+    }
+    PrintTo(&printer);
+}
+
+void TKokubanForm::PrintTo(QPrinter* printer) {
+    QtCanvas page(printer, printer->resolution() / 96.0);
+    model_->PrintOn(page);
+    page.End();
+}
+
+void TKokubanForm::Z1Click() {
+    prevBounds_ = QRect(pos(), size());
+    showMaximized();
+}
+
+void TKokubanForm::Y1Click() {
+    showNormal();
+    move(prevBounds_.topLeft());
+    resize(prevBounds_.size());
+}
+
+void TKokubanForm::D1Click() {
+    prevBounds_ = QRect(pos(), size());
+    showNormal();
+    N3Click();
+}
+
+void TKokubanForm::N3Click() {
+    move(100, 100);
+    resize(804, 600);
+}
+
+void TKokubanForm::OpenHelp(const QString& chmName, const QString& missingMessage) {
+    QString path = ProgramFolder() + chmName;
+    if (!QFileInfo(path).isFile()) {
+        path = FindDataFile(QFileInfo(chmName).completeBaseName() + QStringLiteral(".html"));
+    }
+    if (path.isEmpty() || !urlOpener_(QUrl::fromLocalFile(path))) {
+        messageSink_(missingMessage, QStringLiteral("お知らせ"), false);
+    }
+}
+
+void TKokubanForm::Contents1Click() {
+    OpenHelp(QStringLiteral("KazuchanV24.chm"),
+             QStringLiteral("Kazuchan_V24.chm が見あたりません。"));
+}
+
+void TKokubanForm::SpeedButton4Click() {
+    OpenHelp(QStringLiteral("KazuOnCmd_V24.chm"),
+             QStringLiteral("KazuOnCmd_V24.chm が見あたりません。"));
+}
+
+void TKokubanForm::About1Click() {
+    TAboutForm about(this);
+    about.exec();
+}
+
+void TKokubanForm::StaticText1Click() {
+    // The indicator acts as the key A would.
+    RunPaced([this] { model_->FormKeyDown('A', {}); });
+}
+
+void TKokubanForm::StaticText2Click() {
+    RunPaced([this] { model_->FormKeyDown('S', {}); });
+}
+
+void TKokubanForm::UpDown1Click(int position) {
+    model_->SetPointMax(position);
+}
+
+void TKokubanForm::SpeedButton5Click() {
+    model_->settings.REIREADF = 1 - model_->settings.REIREADF;
+    CaptionsChanged();
+}
+
+void TKokubanForm::ToggleSpeechPanel() {
+    const bool shown = model_->settings.SP_PANELSHOW != 1;
+    panel1_->setVisible(shown);
+    panelAction_->setChecked(shown);
+    ResizeBoard();
+    model_->SetSpeechPanelShown(shown);
+}
+
+void TKokubanForm::KeyDown(const QKeyEvent& event) {
+    const int key = VirtualKey(event);
+    if (key == 0) {
+        return;
+    }
+    const Qt::KeyboardModifiers mods = event.modifiers();
+    KeyModifiers modifiers;
+    modifiers.shift = mods.testFlag(Qt::ShiftModifier);
+    modifiers.ctrl = mods.testFlag(Qt::ControlModifier);
+    modifiers.alt = mods.testFlag(Qt::AltModifier);
+    RunPaced([&] { model_->FormKeyDown(key, modifiers); });
+}
+
+bool TKokubanForm::eventFilter(QObject* watched, QEvent* event) {
+    // The window sees every key first, whichever of its widgets has the focus; the key goes
+    // on to that widget as well. Only the first receiver counts: Qt passes an ignored key up
+    // to the parents.
+    if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
+        auto* widget = static_cast<QWidget*>(watched);
+        QWidget* focus = QApplication::focusWidget();
+        const bool first = widget == focus || (focus == nullptr && widget == this);
+        if (first && widget->window() == this && !pacer_->active()) {
+            KeyDown(*static_cast<QKeyEvent*>(event));
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TKokubanForm::Timer1Timer() {
+    if (!pacer_->active()) {
+        model_->Timer1Timer();
+    }
+}
+
+void TKokubanForm::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    // Without a window manager a window never becomes active; greet on the first show then.
+    QTimer::singleShot(0, this, [this] {
+        if (isVisible()) {
+            model_->FormActivate();
+        }
+    });
+}
+
+void TKokubanForm::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
+        model_->FormActivate();
+    }
+    QMainWindow::changeEvent(event);
+}
+
+void TKokubanForm::closeEvent(QCloseEvent* event) {
+    closing_ = true;
+    timer1_.stop();
+    AppSettings& s = model_->settings;
+    const QRect bounds = isMaximized() ? normalGeometry() : QRect(pos(), size());
+    s.LEFT = bounds.x();
+    s.TOP = bounds.y();
+    s.HEIGHT = bounds.height();
+    s.WIDTH = bounds.width();
+    if (!store_->Save(s)) {
+        messageSink_(QStringLiteral("設定を保存できませんでした。\n") + Q(store_->path()) +
+                         QStringLiteral("\n") + Q(store_->lastError()),
+                     QStringLiteral("ご注意！"), true);
+    }
+    event->accept();
+}
+
+}  // namespace kazu

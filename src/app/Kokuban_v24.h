@@ -1,0 +1,134 @@
+// The blackboard window: the board image, the speech panel, the menu and the timer.
+#pragma once
+
+#include <QImage>
+#include <QMainWindow>
+#include <QPointer>
+#include <QRect>
+#include <QTimer>
+#include <QUrl>
+#include <functional>
+#include <memory>
+
+#include "app/QtCanvas.h"
+#include "app/WindowPacer.h"
+#include "core/Kokuban_v24/Kokuban.h"
+#include "core/Settings.h"
+#include "speech/Voice.h"
+
+class QLabel;
+class QPlainTextEdit;
+class QProgressBar;
+class QScrollBar;
+class QComboBox;
+class QPrinter;
+class QFrame;
+class QAction;
+class QToolButton;
+
+namespace kazu {
+
+class BoardView;
+class UpDown;
+
+class TKokubanForm : public QMainWindow, public Host {
+    Q_OBJECT
+  public:
+    TKokubanForm(std::unique_ptr<SettingsStore> store, std::unique_ptr<Voice> voice,
+                 QWidget* parent = nullptr);
+    ~TKokubanForm() override;
+
+    Kokuban& model() { return *model_; }
+    const QImage& boardImage() const { return image_; }
+    QScrollBar* scrollBar() const { return scrollBar_; }
+    Voice& voice() { return *voice_; }
+
+    // Tests replace the message box and the desktop's file opener.
+    using MessageSink =
+        std::function<void(const QString& text, const QString& caption, bool exclamation)>;
+    void SetMessageSink(MessageSink sink) { messageSink_ = std::move(sink); }
+    using UrlOpener = std::function<bool(const QUrl&)>;
+    void SetUrlOpener(UrlOpener opener) { urlOpener_ = std::move(opener); }
+
+    // Host.
+    void ShowMessage(const std::string& text, const std::string& caption,
+                     MessageIcon icon) override;
+    void Beep() override;
+    void InsertIntoMemo1(const std::string& text) override;
+    void ClearMemo1() override;
+    void ClearMemo2() override;
+    void BoardChanged() override;
+    void SetScrollPosition(int position) override;
+    void CaptionsChanged() override;
+    void OpenFontDialog() override;
+
+    // Menu commands.
+    void Print1Click();
+    void PrintTo(QPrinter* printer);
+    void Y1Click();
+    void Z1Click();
+    void D1Click();
+    void N3Click();
+    void Contents1Click();
+    void SpeedButton4Click();
+    void About1Click();
+    void Exit1Click() { close(); }
+    void StaticText1Click();
+    void StaticText2Click();
+    void UpDown1Click(int position);
+    void SpeedButton5Click();
+    void ToggleSpeechPanel();
+
+    // The key map, with the key translated from Qt's numbering.
+    void KeyDown(const QKeyEvent& event);
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+  private:
+    std::unique_ptr<SettingsStore> store_;
+    std::unique_ptr<Voice> voice_;
+    std::unique_ptr<Kokuban> model_;
+    QImage image_;
+    std::unique_ptr<QtCanvas> canvas_;
+    WindowPacer* pacer_ = nullptr;
+    BoardView* board_ = nullptr;
+    QScrollBar* scrollBar_ = nullptr;
+    QTimer timer1_;
+    QRect prevBounds_;
+    bool closing_ = false;
+    bool pendingResize_ = false;
+    MessageSink messageSink_;
+    UrlOpener urlOpener_;
+
+    // The speech panel.
+    QFrame* panel1_ = nullptr;
+    QProgressBar* yomiageBar_ = nullptr;
+    QProgressBar* spVolumeBar_ = nullptr;
+    QLabel* label1_ = nullptr;
+    QLabel* staticText1_ = nullptr;
+    QLabel* staticText2_ = nullptr;
+    QLabel* staticText4_ = nullptr;
+    QLabel* staticText6_ = nullptr;
+    QLabel* staticText7_ = nullptr;
+    QPlainTextEdit* memo1_ = nullptr;
+    QPlainTextEdit* memo2_ = nullptr;
+    QComboBox* comboBox1_ = nullptr;
+    QToolButton* speedButton5_ = nullptr;
+    UpDown* upDown1_ = nullptr;
+    QAction* panelAction_ = nullptr;
+
+    void BuildPanel();
+    void BuildMenu();
+    void ApplyStoredBounds();
+    void ResizeBoard();
+    void RunPaced(const std::function<void()>& work);
+    void OpenHelp(const QString& chmName, const QString& missingMessage);
+    void FontDialog1Apply(const QFont& font);
+    void Timer1Timer();
+};
+
+}  // namespace kazu

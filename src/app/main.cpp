@@ -1,0 +1,82 @@
+// 数ちゃん: the blackboard window, or `--render` without one.
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QMessageBox>
+#include <QTranslator>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "app/Kokuban_v24.h"
+#include "app/Paths.h"
+#include "app/QtCanvas.h"
+#include "app/Render.h"
+#include "app/SingleInstance.h"
+
+namespace {
+
+bool HasDisplay() {
+    return std::getenv("DISPLAY") != nullptr || std::getenv("WAYLAND_DISPLAY") != nullptr ||
+           std::getenv("QT_QPA_PLATFORM") != nullptr;
+}
+
+bool IsRender(int argc, char** argv) {
+    return argc > 1 && std::strcmp(argv[1], "--render") == 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc > 1 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::printf("usage: kazuchan            open the blackboard window\n%s",
+                    kazu::kRenderUsage);
+        return 0;
+    }
+    if (IsRender(argc, argv)) {
+        if (std::getenv("QT_QPA_PLATFORM") == nullptr) {
+            setenv("QT_QPA_PLATFORM", "offscreen", 1);  // no window is ever shown
+        }
+        QGuiApplication app(argc, argv);
+        return kazu::RunRender(QCoreApplication::arguments().mid(2));
+    }
+    if (argc > 1) {
+        std::fprintf(stderr, "kazuchan: unknown argument %s\n%s", argv[1], kazu::kRenderUsage);
+        return 2;
+    }
+    if (!HasDisplay()) {
+        std::fprintf(
+            stderr,
+            "kazuchan: 画面（ディスプレイ）が見つかりません。デスクトップの中で起動してください。\n"
+            "kazuchan: no display found (DISPLAY is not set). Start it from a desktop "
+            "session, or under Xvfb: xvfb-run -a kazuchan\n");
+        return 1;
+    }
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("kazuchan"));
+    QApplication::setApplicationDisplayName(QStringLiteral("数ちゃん（V）v2.4"));
+    QTranslator qtJapanese;
+    if (qtJapanese.load(QStringLiteral("qtbase_ja"),
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QApplication::installTranslator(&qtJapanese);
+    }
+    kazu::InstallFontSubstitutions();
+    QApplication::setFont(QFont(QStringLiteral("IPAPGothic"), 9));
+
+    kazu::SingleInstance instance(QStringLiteral("KAZUCHAN_V24"));
+    if (!instance.Claim()) {
+        QMessageBox::information(nullptr, QString(),
+                                 QStringLiteral("Kazuchan_V24 はすでに起動しています。"));
+        return 1;
+    }
+    auto store = std::make_unique<kazu::SettingsStore>(kazu::ProgramFolder().toStdString(),
+                                                       kazu::UserConfigFolder().toStdString());
+    kazu::TKokubanForm form(std::move(store), std::make_unique<kazu::RecordingVoice>());
+    QObject::connect(&instance, &kazu::SingleInstance::anotherStartAttempted, &form, [&form] {
+        form.showNormal();
+        form.raise();
+        form.activateWindow();
+    });
+    form.show();
+    app.exec();
+    return 0;
+}

@@ -1,0 +1,486 @@
+// The blackboard window around the board: scrolling, repaint, resizing, paced drawing, printing,
+// help, window size commands, closing, the carry indicator and the version box.
+#include <QAbstractButton>
+#include <QElapsedTimer>
+#include <QPrinter>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <QWheelEvent>
+
+#include "FormFixture.h"
+#include "app/About_.h"
+
+namespace kazu {
+
+class BoardWindowTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void wheelScrollsOnlyAFinishedBoard();
+    void scrollBarAndArrowsFollowTheBoard();
+    void repaintNeverPauses();
+    void resizingRepaintsIntoTheNewImage();
+    void pacedDrawingTakesItsPausesAndKeepsTheWindowAlive();
+    void escapeOrAMousePressCutsThePausesShort();
+    void keysTypedDuringADrawingComeAfterIt();
+    void printingLeavesTheScreenAsItWas();
+    void printingInTheBlackboardSchemeIsBlackOnWhite();
+    void printingNothingIsRefused();
+    void helpOpensThePages();
+    void defaultSizeThenPreviousSizeRestoresTheBounds();
+    void maximiseThenPreviousSizeRestoresTheBounds();
+    void closingSavesBoundsAndSettings();
+    void smallStoredFontStartsAtTen();
+    void clickingTheCarryIndicatorActsAsKeyA();
+    void versionBox();
+};
+
+namespace {
+
+// One notch of the wheel on the board widget: positive is away from the user (up).
+void Wheel(QWidget* board, int notches) {
+    const QPointF at(board->width() / 2.0, board->height() / 2.0);
+    QWheelEvent event(at, board->mapToGlobal(at), QPoint(), QPoint(0, 120 * notches),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(board, &event);
+}
+
+// The first row of the image holding a pixel of exactly `colour`, or -1.
+int TopRowOf(const QImage& image, QRgb colour) {
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if ((image.pixel(x, y) & 0xFFFFFF) == colour) {
+                return y;
+            }
+        }
+    }
+    return -1;
+}
+
+bool Spoke(RecordingVoice& voice, const std::string& text) {
+    const auto& spoken = voice.spoken();
+    return std::find(spoken.begin(), spoken.end(), text) != spoken.end();
+}
+
+QRect Bounds(const QWidget& window) {
+    return QRect(window.pos(), window.size());
+}
+
+// Posts a key press to where the platform would deliver it, as a user typing would.
+void PostKey(FormFixture& f, Qt::Key key, const QString& text = {}) {
+    QCoreApplication::postEvent(f.KeyTarget(),
+                                new QKeyEvent(QEvent::KeyPress, key, Qt::NoModifier, text));
+}
+
+const char* const kClearFirst = "新しい式を入力するには，表示中の式を消去してください。";
+
+}  // namespace
+
+void BoardWindowTest::wheelScrollsOnlyAFinishedBoard() {
+    FormFixture f;
+    QWidget* board = f.BoardWidget();
+    QVERIFY(board != nullptr);
+    f.Type("12");
+    Wheel(board, -1);
+    QCOMPARE(f.model().scrollPosition(), 0);
+    QCOMPARE(f.form().scrollBar()->value(), 0);
+    f.model().ScrollDown();
+    QCOMPARE(f.model().scrollPosition(), 0);
+
+    f.Type("+9=");
+    const int top = TopRowOf(f.form().boardImage(), kAnswerRed);
+    QVERIFY(top > 0);
+    Wheel(board, -1);
+    QCOMPARE(f.model().scrollPosition(), 4);
+    QCOMPARE(f.form().scrollBar()->value(), 4);
+    QCOMPARE(f.model().board.layout.scrollOffset, 4);
+    // The board is drawn again, 4 pixels higher.
+    QCOMPARE(TopRowOf(f.form().boardImage(), kAnswerRed), top - 4);
+    Wheel(board, -2);
+    QCOMPARE(f.model().scrollPosition(), 12);
+    QCOMPARE(f.form().scrollBar()->value(), 12);
+    QCOMPARE(TopRowOf(f.form().boardImage(), kAnswerRed), top - 12);
+    Wheel(board, 1);
+    QCOMPARE(f.model().scrollPosition(), 8);
+    f.Key(Qt::Key_Home);
+    QCOMPARE(f.model().scrollPosition(), 0);
+    QCOMPARE(f.form().scrollBar()->value(), 0);
+    QCOMPARE(TopRowOf(f.form().boardImage(), kAnswerRed), top);
+    Wheel(board, 1);
+    f.model().ScrollUp();
+    QCOMPARE(f.model().scrollPosition(), 0);
+    QCOMPARE(f.form().scrollBar()->value(), 0);
+    QCOMPARE(f.model().board.operands.result, std::string("21"));
+}
+
+void BoardWindowTest::scrollBarAndArrowsFollowTheBoard() {
+    FormFixture f;
+    QScrollBar* bar = f.form().scrollBar();
+    f.Type("12");
+    // The bar snaps back while an expression is typed.
+    bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    QCOMPARE(f.model().scrollPosition(), 0);
+    QCOMPARE(bar->value(), 0);
+
+    f.Type("+9=");
+    bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    QCOMPARE(f.model().scrollPosition(), 4);
+    QCOMPARE(f.model().board.layout.scrollOffset, 4);
+    f.Key(Qt::Key_Down);
+    QCOMPARE(f.model().scrollPosition(), 8);
+    QCOMPARE(bar->value(), 8);
+    f.Key(Qt::Key_Up);
+    f.Key(Qt::Key_Up);
+    f.Key(Qt::Key_Up);
+    QCOMPARE(f.model().scrollPosition(), 0);
+    QCOMPARE(bar->value(), 0);
+    // The bottom of the range is one printed page.
+    bar->triggerAction(QAbstractSlider::SliderToMaximum);
+    QCOMPARE(f.model().scrollPosition(), f.model().scrollRange());
+    QCOMPARE(bar->maximum(), f.model().scrollRange());
+    f.Key(Qt::Key_Down);
+    QCOMPARE(f.model().scrollPosition(), f.model().scrollRange());
+    // Delete on a scrolled board only brings it back to the top.
+    f.Key(Qt::Key_D);
+    QCOMPARE(f.model().scrollPosition(), 0);
+    QCOMPARE(f.state().expression, std::string("12+9="));
+}
+
+void BoardWindowTest::repaintNeverPauses() {
+    FormFixture f;
+    f.Type("999+1=");
+    f.settings().ENZANSPEED = 5;  // 13 pauses of half a second if a repaint paced itself
+    QElapsedTimer clock;
+    clock.start();
+    Wheel(f.BoardWidget(), -1);
+    f.Key(Qt::Key_M);
+    f.Key(Qt::Key_M);
+    f.Key(Qt::Key_Home);
+    QVERIFY2(clock.elapsed() < 400, qPrintable(QString::number(clock.elapsed()) + " ms"));
+    QCOMPARE(f.settings().ENZANSPEED, 5);
+    QVERIFY(f.HasColour(f.AnswerRegion(), kAnswerRed));
+}
+
+void BoardWindowTest::resizingRepaintsIntoTheNewImage() {
+    FormFixture f;
+    f.Type("12+9=");
+    QVERIFY(f.HasColour(f.AnswerRegion(), kAnswerRed));
+    for (const QSize size : {QSize(980, 640), QSize(700, 360)}) {
+        f.form().resize(size);
+        QTRY_COMPARE(f.form().size(), size);
+        QCoreApplication::processEvents();
+        QWidget* central = f.form().centralWidget();
+        // The board fills the client area beside the 25 pixel scroll bar.
+        QCOMPARE(f.form().boardImage().size(), QSize(central->width() - 25, central->height()));
+        QCOMPARE(f.form().scrollBar()->geometry().right(), central->width() - 1);
+        QVERIFY(f.HasColour(f.AnswerRegion(), kAnswerRed));
+        const QImage& image = f.form().boardImage();
+        QCOMPARE(f.Pixel(image.width() - 3, image.height() - 3), QRgb(0x008000));
+    }
+    QCOMPARE(f.model().board.operands.result, std::string("21"));
+}
+
+void BoardWindowTest::pacedDrawingTakesItsPausesAndKeepsTheWindowAlive() {
+    FormFixture f;
+    f.settings().ENZANSPEED = 1;
+    f.Type("999+1");
+    int ticks = 0;
+    QTimer ticker;
+    ticker.setInterval(50);
+    connect(&ticker, &QTimer::timeout, [&ticks] { ++ticks; });
+    ticker.start();
+    QElapsedTimer clock;
+    clock.start();
+    f.Key(Qt::Key_Return);
+    const qint64 elapsed = clock.elapsed();
+    // 13 steps of 100 ms: the operands, the sign, the rule, each sum digit with its carry.
+    QVERIFY2(elapsed >= 1200 && elapsed <= 3000, qPrintable(QString::number(elapsed) + " ms"));
+    QVERIFY2(ticks >= 10, qPrintable(QString::number(ticks) + " ticks"));
+    QCOMPARE(f.model().board.operands.result, std::string("1000"));
+    QCOMPARE(f.settings().ENZANSPEED, 1);
+    QVERIFY(!f.model().board.cutShort);
+}
+
+void BoardWindowTest::escapeOrAMousePressCutsThePausesShort() {
+    {
+        FormFixture f;
+        f.settings().ENZANSPEED = 1;
+        f.Type("999+1");
+        QTimer::singleShot(250, [&f] { PostKey(f, Qt::Key_Escape); });
+        QElapsedTimer clock;
+        clock.start();
+        f.Key(Qt::Key_Return);
+        QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed()) + " ms"));
+        QCOMPARE(f.model().board.operands.result, std::string("1000"));
+        QCOMPARE(f.settings().ENZANSPEED, 0);
+        QVERIFY(f.HasColour(f.AnswerRegion(), kAnswerRed));
+        // The Esc itself reaches the key map afterwards and silences the voice.
+        QTRY_VERIFY(std::find(f.voice().requests().begin(), f.voice().requests().end(),
+                              "skip Sentence 1000") != f.voice().requests().end());
+    }
+    {
+        FormFixture f;
+        f.settings().ENZANSPEED = 1;
+        f.Type("999+1");
+        QWidget* board = f.BoardWidget();
+        QTimer::singleShot(250, [board] {
+            const QPointF at(20, board->height() - 20);
+            QCoreApplication::postEvent(
+                board, new QMouseEvent(QEvent::MouseButtonPress, at, board->mapToGlobal(at),
+                                       Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
+        });
+        QElapsedTimer clock;
+        clock.start();
+        f.Key(Qt::Key_Return);
+        QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed()) + " ms"));
+        QCOMPARE(f.model().board.operands.result, std::string("1000"));
+        QCOMPARE(f.settings().ENZANSPEED, 0);
+    }
+}
+
+void BoardWindowTest::keysTypedDuringADrawingComeAfterIt() {
+    FormFixture f;
+    f.settings().ENZANSPEED = 1;
+    f.Type("999+1");
+    QTimer::singleShot(300, [&f] { PostKey(f, Qt::Key_5, QStringLiteral("5")); });
+    QTimer::singleShot(400, [&f] { PostKey(f, Qt::Key_D, QStringLiteral("d")); });
+    f.voice().Clear();
+    struct Spy : QObject { bool eventFilter(QObject* o, QEvent* e) override { if (e->type()==QEvent::KeyPress) qInfo("key %d to %s spont %d focus %p active %p", static_cast<QKeyEvent*>(e)->key(), o->metaObject()->className(), e->spontaneous(), (void*)QApplication::focusWidget(), (void*)QApplication::activeWindow()); return false; } } spy;
+    qApp->installEventFilter(&spy);
+    f.Key(Qt::Key_Return);
+    qInfo("returned");
+    for (auto& r : f.voice().requests()) qInfo("%s", r.c_str());
+    QCOMPARE(f.state().expression, std::string("999+1="));
+    QVERIFY(!Spoke(f.voice(), kClearFirst));
+    // Delivered in order after the drawing: the digit asks for the board to be cleared, then D
+    // clears it.
+    QTRY_COMPARE(f.state().expression, std::string());
+    QVERIFY(Spoke(f.voice(), kClearFirst));
+    QCOMPARE(f.state().restoreText, std::string("999+1="));
+}
+
+void BoardWindowTest::printingLeavesTheScreenAsItWas() {
+    FormFixture f;
+    f.Type("999+1=");
+    const BoardLayout before = f.model().board.layout;
+    const QImage screen = f.Repainted();
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("board.pdf"));
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(path);
+    f.form().PrintTo(&printer);
+
+    QFile pdf(path);
+    QVERIFY(pdf.open(QIODevice::ReadOnly));
+    QVERIFY(pdf.size() > 1000);
+    QCOMPARE(pdf.read(5), QByteArray("%PDF-"));
+    QCOMPARE(f.settings().DSP_CL_TYPE, 0);
+    QCOMPARE(f.model().board.colours.background, Colour(0x008000));
+    QCOMPARE(f.model().board.colours.answer, Colour(kAnswerRed));
+    const BoardLayout& after = f.model().board.layout;
+    QCOMPARE(after.digitWidth, before.digitWidth);
+    QCOMPARE(after.textHeight, before.textHeight);
+    QCOMPARE(after.originX, before.originX);
+    QCOMPARE(after.originY, before.originY);
+    QCOMPARE(after.cellWidth, before.cellWidth);
+    QCOMPARE(after.rowHeight, before.rowHeight);
+    QCOMPARE(f.Repainted(), screen);
+    QCOMPARE(f.state().expression, std::string("999+1="));
+}
+
+void BoardWindowTest::printingInTheBlackboardSchemeIsBlackOnWhite() {
+    FormFixture f;
+    f.Type("999+1=");
+    QImage page(1600, 1200, QImage::Format_RGB32);
+    page.fill(Qt::white);
+    {
+        QtCanvas canvas(&page);
+        f.model().PrintOn(canvas);
+    }
+    bool black = false;
+    bool colour = false;
+    for (int y = 0; y < page.height(); ++y) {
+        for (int x = 0; x < page.width(); ++x) {
+            const QColor pixel(page.pixel(x, y));
+            black = black || (page.pixel(x, y) & 0xFFFFFF) == 0;
+            colour = colour || pixel.saturation() > 40;
+        }
+    }
+    QVERIFY2(black, "the digits are black on paper");
+    QVERIFY2(!colour, "no blackboard colour reaches the paper");
+}
+
+void BoardWindowTest::printingNothingIsRefused() {
+    FormFixture f;
+    f.form().Print1Click();
+    QCOMPARE(f.messages.size(), size_t(1));
+    QCOMPARE(f.messages[0].text, QStringLiteral("印刷する式がありません。"));
+    QCOMPARE(f.messages[0].caption, QStringLiteral("ご注意！"));
+    // With spoken input on, the same words are said instead.
+    f.settings().HEAROK = 1;
+    f.voice().Clear();
+    f.form().Print1Click();
+    QCOMPARE(f.messages.size(), size_t(1));
+    QVERIFY(Spoke(f.voice(), "印刷する式がありません。"));
+}
+
+void BoardWindowTest::helpOpensThePages() {
+    FormFixture f;
+    f.form().Contents1Click();
+    QCOMPARE(f.openedUrls.size(), size_t(1));
+    QVERIFY(f.openedUrls[0].isLocalFile());
+    QVERIFY2(f.openedUrls[0].path().endsWith(QLatin1String("/KazuchanV24.html")),
+             qPrintable(f.openedUrls[0].toString()));
+    QVERIFY(QFileInfo::exists(f.openedUrls[0].toLocalFile()));
+    QVERIFY(f.messages.empty());
+
+    f.Key(Qt::Key_F1);  // the menu's shortcut
+    QCOMPARE(f.openedUrls.size(), size_t(2));
+    QCOMPARE(f.openedUrls[1], f.openedUrls[0]);
+
+    f.openerSucceeds = false;
+    f.form().Contents1Click();
+    QCOMPARE(f.messages.size(), size_t(1));
+    QCOMPARE(f.messages[0].text, QStringLiteral("Kazuchan_V24.chm が見あたりません。"));
+    QCOMPARE(f.messages[0].caption, QStringLiteral("お知らせ"));
+
+    f.openerSucceeds = true;
+    f.messages.clear();
+    QToolButton* voiceHelp = nullptr;
+    for (QToolButton* button : f.form().findChildren<QToolButton*>()) {
+        if (button->text() == QStringLiteral("音声？(&Q)")) {
+            voiceHelp = button;
+        }
+    }
+    QVERIFY(voiceHelp != nullptr);
+    voiceHelp->click();
+    QVERIFY2(f.messages.empty(), f.messages.empty() ? "" : qPrintable(f.messages[0].text));
+    QCOMPARE(f.openedUrls.size(), size_t(4));
+    QVERIFY2(f.openedUrls.back().path().endsWith(QLatin1String("/KazuOnCmd_V24.html")),
+             qPrintable(f.openedUrls.back().toString()));
+}
+
+void BoardWindowTest::defaultSizeThenPreviousSizeRestoresTheBounds() {
+    FormFixture f;
+    f.form().move(150, 120);
+    f.form().resize(760, 420);
+    QTRY_COMPARE(Bounds(f.form()), QRect(150, 120, 760, 420));
+    f.form().D1Click();
+    QTRY_COMPARE(Bounds(f.form()), QRect(100, 100, 804, 600));
+    f.form().Y1Click();
+    QTRY_COMPARE(Bounds(f.form()), QRect(150, 120, 760, 420));
+    QVERIFY(!f.form().isMaximized());
+}
+
+void BoardWindowTest::maximiseThenPreviousSizeRestoresTheBounds() {
+    FormFixture f;
+    f.form().move(150, 120);
+    f.form().resize(640, 380);
+    QTRY_COMPARE(Bounds(f.form()), QRect(150, 120, 640, 380));
+    f.form().Z1Click();
+    QTRY_VERIFY(f.form().isMaximized());
+    f.form().Y1Click();
+    QTRY_VERIFY(!f.form().isMaximized());
+    QTRY_COMPARE(Bounds(f.form()), QRect(150, 120, 640, 380));
+}
+
+void BoardWindowTest::closingSavesBoundsAndSettings() {
+    FormFixture f;
+    QVERIFY(!QFileInfo::exists(f.iniPath()));
+    f.form().move(123, 77);
+    f.form().resize(820, 480);
+    QTRY_COMPARE(Bounds(f.form()), QRect(123, 77, 820, 480));
+    f.Key(Qt::Key_M);
+    f.Key(Qt::Key_Up, Qt::ControlModifier);
+    f.form().close();
+    QFile file(f.iniPath());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    const AppSettings saved = ParseSettings(std::string(bytes.constData(), size_t(bytes.size())));
+    QCOMPARE(saved.LEFT, 123);
+    QCOMPARE(saved.TOP, 77);
+    QCOMPARE(saved.WIDTH, 820);
+    QCOMPARE(saved.HEIGHT, 480);
+    QCOMPARE(saved.DSP_CL_TYPE, 1);
+    QCOMPARE(saved.POINTMAX, 1);
+    QVERIFY(f.messages.empty());
+}
+
+void BoardWindowTest::smallStoredFontStartsAtTen() {
+    FormFixture f("[FONT]\r\nFONTSIZE=8\r\n");
+    QCOMPARE(f.model().board.layout.fontSize, 10);
+    QCOMPARE(f.settings().FONTSIZE, 10);
+    f.form().close();
+    QFile file(f.iniPath());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    QVERIFY2(bytes.contains("FONTSIZE=10\r\n") || bytes.contains("FONTSIZE=10\n"),
+             bytes.constData());
+}
+
+void BoardWindowTest::clickingTheCarryIndicatorActsAsKeyA() {
+    FormFixture f;
+    f.Type("999+1=");
+    const QImage board = f.form().boardImage().copy();
+    QLabel* carry = f.Label(QStringLiteral(" くり上がり◎"));
+    QVERIFY(carry != nullptr);
+    QTest::mouseClick(carry, Qt::LeftButton);
+    QCOMPARE(f.settings().KURIAGARI, 0);
+    QCOMPARE(carry->text(), QStringLiteral(" くり上がり×"));
+    QCOMPARE(f.form().boardImage(), board);  // as with A, the board is not drawn again
+    f.Key(Qt::Key_A);
+    QCOMPARE(f.settings().KURIAGARI, 1);
+    QCOMPARE(carry->text(), QStringLiteral(" くり上がり◎"));
+    QTest::mouseClick(carry, Qt::LeftButton);
+    QCOMPARE(f.settings().KURIAGARI, 0);
+    QCOMPARE(f.settings().KURISAGARI, 1);
+
+    QLabel* borrow = f.Label(QStringLiteral(" くり下がり◎"));
+    QVERIFY(borrow != nullptr);
+    QTest::mouseClick(borrow, Qt::LeftButton);
+    QCOMPARE(f.settings().KURISAGARI, 0);
+    QCOMPARE(borrow->text(), QStringLiteral(" くり下がり×"));
+    QCOMPARE(f.state().expression, std::string("999+1="));
+}
+
+void BoardWindowTest::versionBox() {
+    {
+        TAboutForm about;
+        QCOMPARE(about.windowTitle(), QStringLiteral("『数ちゃん(V)』のバージョン"));
+        QCOMPARE(about.size(), QSize(202, 129));
+        QCOMPARE(about.minimumSize(), about.maximumSize());
+        QVERIFY(about.isModal());
+    }
+    FormFixture f;
+    QString title;
+    bool modal = false;
+    QTimer closer;
+    closer.setInterval(20);
+    connect(&closer, &QTimer::timeout, [&] {
+        auto* about = qobject_cast<TAboutForm*>(QApplication::activeModalWidget());
+        if (about == nullptr) {
+            return;
+        }
+        title = about->windowTitle();
+        modal = about->isModal();
+        for (QPushButton* button : about->findChildren<QPushButton*>()) {
+            if (button->isDefault()) {
+                button->click();  // "Ｏ Ｋ" closes it
+            }
+        }
+    });
+    closer.start();
+    f.form().About1Click();
+    closer.stop();
+    QCOMPARE(title, QStringLiteral("『数ちゃん(V)』のバージョン"));
+    QVERIFY(modal);
+}
+
+}  // namespace kazu
+
+QTEST_MAIN(kazu::BoardWindowTest)
+#include "BoardWindowTest.moc"
