@@ -91,7 +91,7 @@ TEST(ColumnAddition, LabelsOnlyWhenShown) {
     }
     EXPECT_EQ(labels, 3);
     // At 0.7 of the font size, beside the first operand's row.
-    EXPECT_TRUE(Has(labelled.canvas.log(), "text 299 295 28 #FFFFFF \"←たされる数\""));
+    EXPECT_TRUE(Has(labelled.canvas.log(), "text 279 295 28 #FFFFFF \"←たされる数\""));
 }
 
 TEST(ColumnAddition, LineBreakMovesEqualsAnswerAndRows) {
@@ -141,23 +141,24 @@ TEST(Addition, WhiteboardColours) {
     BoardFixture f(settings);
     f.Type("9+1=");
     const auto& log = f.canvas.log();
-    EXPECT_TRUE(Has(log, "text 239 143 48 #000000 \"10\""));
+    EXPECT_TRUE(Has(log, "text 327 143 48 #000000 \"10\""));
     EXPECT_TRUE(Has(log, "line 159 401 239 401 4 #808080"));
 }
 
 // Scaled exact sums: 18 + 18 digits stay below 2^128.
+__extension__ typedef unsigned __int128 Wide;
 std::string Reference(const std::string& aInt, const std::string& aDec, const std::string& bInt,
                       const std::string& bDec) {
     const size_t places = std::max(aDec.size(), bDec.size());
     auto scaled = [places](const std::string& i, std::string d) {
         d.resize(places, '0');
-        unsigned __int128 value = 0;
+        Wide value = 0;
         for (char c : i + d) {
             value = value * 10 + static_cast<unsigned>(c - '0');
         }
         return value;
     };
-    unsigned __int128 sum = scaled(aInt, aDec) + scaled(bInt, bDec);
+    Wide sum = scaled(aInt, aDec) + scaled(bInt, bDec);
     std::string digits;
     do {
         digits.insert(digits.begin(), static_cast<char>('0' + static_cast<int>(sum % 10)));
