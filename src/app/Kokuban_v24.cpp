@@ -31,6 +31,11 @@
 #include "app/KeyTranslation.h"
 #include "app/Paths.h"
 
+// The pictures are compiled into a static library, which the linker would otherwise drop.
+static void InitResources() {
+    Q_INIT_RESOURCE(kazuchan);
+}
+
 namespace kazu {
 
 namespace {
@@ -59,14 +64,6 @@ class BoardView : public QWidget {
         }
         event->accept();
     }
-    void resizeEvent(QResizeEvent*) override {
-        if (onResize) {
-            onResize();
-        }
-    }
-
-  public:
-    std::function<void()> onResize;
 
   private:
     TKokubanForm& form_;
@@ -155,6 +152,7 @@ void OnClick(QWidget* widget, std::function<void()> onClick) {
 TKokubanForm::TKokubanForm(std::unique_ptr<SettingsStore> store, std::unique_ptr<Voice> voice,
                            QWidget* parent)
     : QMainWindow(parent), store_(std::move(store)), voice_(std::move(voice)) {
+    InitResources();
     messageSink_ = [this](const QString& text, const QString& caption, bool exclamation) {
         QMessageBox box(exclamation ? QMessageBox::Warning : QMessageBox::NoIcon, caption, text,
                         QMessageBox::Ok, this);
@@ -191,7 +189,6 @@ TKokubanForm::TKokubanForm(std::unique_ptr<SettingsStore> store, std::unique_ptr
     ApplyStoredBounds();
     panel1_->setVisible(model_->settings.SP_PANELSHOW == 1);
     panelAction_->setChecked(model_->settings.SP_PANELSHOW == 1);
-    board_->onResize = [this] { ResizeBoard(); };
     qApp->installEventFilter(this);
 
     timer1_.setInterval(500);
@@ -578,6 +575,9 @@ void TKokubanForm::KeyDown(const QKeyEvent& event) {
 }
 
 bool TKokubanForm::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Resize && watched == centralWidget()) {
+        ResizeBoard();
+    }
     // The window sees every key first, whichever of its widgets has the focus; the key goes
     // on to that widget as well. Only the first receiver counts: Qt passes an ignored key up
     // to the parents.

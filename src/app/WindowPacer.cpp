@@ -29,10 +29,16 @@ bool IsUserInput(QEvent::Type type) {
 
 }  // namespace
 
+// The filter stays installed: adding or removing an application filter while Qt walks the
+// filters for the very key that started the drawing would let that key be seen twice.
 WindowPacer::WindowPacer(std::function<void()> showProgress, QObject* parent)
-    : QObject(parent), showProgress_(std::move(showProgress)) {}
+    : QObject(parent), showProgress_(std::move(showProgress)) {
+    qApp->installEventFilter(this);
+}
 
-WindowPacer::~WindowPacer() = default;
+WindowPacer::~WindowPacer() {
+    qApp->removeEventFilter(this);
+}
 
 void WindowPacer::Begin() {
     if (depth_++ == 0) {
@@ -73,9 +79,7 @@ void WindowPacer::Pause(int milliseconds) {
     QEventLoop loop;
     loop_ = &loop;
     QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
-    qApp->installEventFilter(this);
     loop.exec();
-    qApp->removeEventFilter(this);
     loop_ = nullptr;
     End();
 }
@@ -86,7 +90,7 @@ bool WindowPacer::SkipRequested() {
 
 bool WindowPacer::eventFilter(QObject* watched, QEvent* event) {
     // The platform window hands every input on to its widgets; hold it there, once.
-    if (!watched->isWidgetType() || !IsUserInput(event->type())) {
+    if (loop_ == nullptr || !watched->isWidgetType() || !IsUserInput(event->type())) {
         return false;
     }
     const bool escape = event->type() == QEvent::KeyPress &&

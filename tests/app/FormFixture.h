@@ -19,6 +19,9 @@
 
 namespace kazu {
 
+// Settings for a window tall enough to show the rows of a column sum below the expression.
+inline const QByteArray kTallBoard = "[FORMPOS]\r\nHEIGHT=720\r\n";
+
 inline constexpr QRgb kAnswerRed = 0xFF0000;  // the answer's colour on the blackboard
 
 struct ShownMessage {

@@ -148,7 +148,7 @@ void KeyMapTest::modifiersLimitTheMap() {
 }
 
 void KeyMapTest::shiftAAndSToggleAndRedraw() {
-    FormFixture f;
+    FormFixture f(kTallBoard);
     f.Type("999+1=");
     const QImage withCarries = f.Repainted();
     f.Key(Qt::Key_A, Qt::ShiftModifier);
@@ -179,7 +179,7 @@ void KeyMapTest::shiftAAndSToggleAndRedraw() {
 }
 
 void KeyMapTest::aAndSToggleTheIndicatorsOnly() {
-    FormFixture f;
+    FormFixture f(kTallBoard);
     QVERIFY(f.Label(QStringLiteral(" くり上がり◎")) != nullptr);
     QVERIFY(f.Label(QStringLiteral(" くり下がり◎")) != nullptr);
     f.Type("999+1=");
@@ -238,7 +238,7 @@ void KeyMapTest::mSwitchesTheColourScheme() {
 }
 
 void KeyMapTest::qTogglesLabels() {
-    FormFixture f;
+    FormFixture f(kTallBoard);
     f.Type("12+9=");
     const QImage plain = f.Repainted();
     f.Key(Qt::Key_Q);
@@ -264,7 +264,7 @@ void KeyMapTest::bBeepsWhileTypingAndTogglesTheGuideWhenFinished() {
 }
 
 void KeyMapTest::lTogglesLineBreakOnlyOnAFinishedBoard() {
-    FormFixture f;
+    FormFixture f(kTallBoard);
     f.Type("12+9");
     f.Key(Qt::Key_L);
     QCOMPARE(f.settings().KAIGYO_FLAG, 0);
@@ -500,8 +500,8 @@ std::vector<StormKey> StormKeys() {
 // What the entry can hold: empty, a first operand (never starting with a point), then an
 // operator and a second operand (which may start with a point), and "=" only after a second
 // operand with an integer digit.
-const QRegularExpression kExpressionShape(QStringLiteral(
-    R"(^(?:\d+(?:\.\d*)?(?:[-+*/](?:\d*(?:\.\d*)?|\d+(?:\.\d*)?=))?)?$)"));
+const QRegularExpression kExpressionShape(
+    QStringLiteral(R"(^(?:\d+(?:\.\d*)?(?:[-+*/](?:\d*(?:\.\d*)?|\d+(?:\.\d*)?=))?)?$)"));
 const QRegularExpression kExpressionParts(
     QStringLiteral(R"(^(\d*)(\.(\d*))?(?:([-+*/])(\d*)(\.(\d*))?)?(=?)$)"));
 
@@ -580,8 +580,9 @@ void KeyMapTest::keyStormKeepsTheCalculationConsistent() {
         f.Key(key.key, mods);
         const QString problem = Inconsistency(f.state());
         if (!problem.isEmpty()) {
-            const QString report = QStringLiteral("key %1 (seed %2): %3; expression \"%4\"; last "
-                                                  "keys %5")
+            const QString report = QStringLiteral(
+                                       "key %1 (seed %2): %3; expression \"%4\"; last "
+                                       "keys %5")
                                        .arg(i)
                                        .arg(seed)
                                        .arg(problem, QString::fromStdString(f.state().expression),

@@ -16,7 +16,8 @@ struct Run {
 
 Run Render(const QStringList& arguments) {
     QProcess process;
-    process.start(QStringLiteral(KAZUCHAN_EXE), QStringList{QStringLiteral("--render")} + arguments);
+    process.start(QStringLiteral(KAZUCHAN_EXE),
+                  QStringList{QStringLiteral("--render")} + arguments);
     Run run;
     if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit) {
         return run;

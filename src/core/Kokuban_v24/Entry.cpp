@@ -45,6 +45,9 @@ void Kokuban::InputChar(char ch) {
             return;
         }
     }
+    // The blinking cursor is taller than the square a typed digit clears; wipe it first so
+    // no stripe of it stays under the digit.
+    ClearCursorCell();
     if (ch == '=') {
         if (state.opEntered && state.entry.secondIntLen > 0) {
             EqualsSequence();
