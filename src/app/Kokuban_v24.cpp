@@ -16,7 +16,6 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPainter>
-#include <QPlainTextEdit>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -29,6 +28,7 @@
 
 #include "app/About_.h"
 #include "app/KeyTranslation.h"
+#include "app/Memo.h"
 #include "app/Paths.h"
 
 // The pictures are compiled into a static library, which the linker would otherwise drop.
@@ -236,20 +236,15 @@ void TKokubanForm::BuildPanel() {
                                 QStringLiteral("問題例を読み上げる"));
     connect(speedButton5_, &QToolButton::clicked, this, [this] { SpeedButton5Click(); });
 
-    memo1_ = new QPlainTextEdit(p);
+    memo1_ = new Memo(QStringLiteral("音声入力した式を表示"), 512, Qt::red, p);
     memo1_->setGeometry(6, 36, 270, 42);
-    memo1_->setPlaceholderText(QStringLiteral("音声入力した式を表示"));
-    memo1_->setStyleSheet(QStringLiteral("color: red; font-weight: bold; background: #87ceeb;"));
-    memo1_->setFocusPolicy(Qt::ClickFocus);
-    memo1_->setReadOnly(true);
-    memo2_ = new QPlainTextEdit(p);
+    memo1_->setStyleSheet(QStringLiteral("font-weight: bold; background: #87ceeb;"));
+    memo2_ = new Memo(QStringLiteral("音声入力したコマンド等を表示"), 1024, Qt::black, p);
     memo2_->setGeometry(284, 36, 238, 42);
-    memo2_->setPlaceholderText(QStringLiteral("音声入力したコマンド等を表示"));
     memo2_->setStyleSheet(QStringLiteral("font-weight: bold; background: yellow;"));
     memo2_->setAttribute(Qt::WA_InputMethodEnabled, false);
-    memo2_->setReadOnly(true);
     // A click on the expression memo sends the focus on to the command memo.
-    OnClick(memo1_->viewport(), [this] { memo2_->setFocus(); });
+    OnClick(memo1_, [this] { memo2_->setFocus(); });
 
     auto* font = PanelLabel(p, QStringLiteral(" フォント"), {532, 32, 51, 16}, {});
     OnClick(font, [this] { OpenFontDialog(); });
@@ -392,18 +387,15 @@ void TKokubanForm::Beep() {
 }
 
 void TKokubanForm::InsertIntoMemo1(const std::string& text) {
-    constexpr int kMemo1Limit = 512;
-    const QString added = Q(text).left(kMemo1Limit - memo1_->toPlainText().size());
-    memo1_->moveCursor(QTextCursor::End);
-    memo1_->insertPlainText(added);
+    memo1_->Insert(Q(text));
 }
 
 void TKokubanForm::ClearMemo1() {
-    memo1_->clear();
+    memo1_->Clear();
 }
 
 void TKokubanForm::ClearMemo2() {
-    memo2_->clear();
+    memo2_->Clear();
 }
 
 void TKokubanForm::BoardChanged() {

@@ -17,7 +17,6 @@
 #include "speech/Voice.h"
 
 class QLabel;
-class QPlainTextEdit;
 class QProgressBar;
 class QScrollBar;
 class QComboBox;
@@ -30,6 +29,7 @@ namespace kazu {
 
 class BoardView;
 class UpDown;
+class Memo;
 
 class TKokubanForm : public QMainWindow, public Host {
     Q_OBJECT
@@ -114,8 +114,8 @@ class TKokubanForm : public QMainWindow, public Host {
     QLabel* staticText4_ = nullptr;
     QLabel* staticText6_ = nullptr;
     QLabel* staticText7_ = nullptr;
-    QPlainTextEdit* memo1_ = nullptr;
-    QPlainTextEdit* memo2_ = nullptr;
+    Memo* memo1_ = nullptr;
+    Memo* memo2_ = nullptr;
     QComboBox* comboBox1_ = nullptr;
     QToolButton* speedButton5_ = nullptr;
     UpDown* upDown1_ = nullptr;

@@ -6,11 +6,11 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
 #include <vector>
+#include "app/Memo.h"
 
 #include "app/Kokuban_v24.h"
 #include "app/QtCanvas.h"
@@ -114,8 +114,8 @@ class FormFixture {
         }
         return nullptr;
     }
-    QPlainTextEdit* Memo(const QString& placeholder) {
-        for (QPlainTextEdit* memo : form_->findChildren<QPlainTextEdit*>()) {
+    kazu::Memo* Memo(const QString& placeholder) {
+        for (kazu::Memo* memo : form_->findChildren<kazu::Memo*>()) {
             if (memo->placeholderText() == placeholder) {
                 return memo;
             }

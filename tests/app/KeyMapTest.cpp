@@ -429,8 +429,8 @@ void KeyMapTest::oAndTChangeTheFontWithinLimits() {
 
 void KeyMapTest::keysReachTheMapWhateverHasTheFocus() {
     FormFixture f;
-    QPlainTextEdit* memo2 = f.Memo(QStringLiteral("音声入力したコマンド等を表示"));
-    QPlainTextEdit* memo1 = f.Memo(QStringLiteral("音声入力した式を表示"));
+    kazu::Memo* memo2 = f.Memo(QStringLiteral("音声入力したコマンド等を表示"));
+    kazu::Memo* memo1 = f.Memo(QStringLiteral("音声入力した式を表示"));
     QVERIFY(memo1 != nullptr && memo2 != nullptr);
     f.form().activateWindow();
     memo2->setFocus();
