@@ -229,6 +229,9 @@ void TKokubanForm::BuildPanel() {
     staticText2_ =
         PanelLabel(p, {}, {696, 11, 92, 19}, QStringLiteral("color: green; background: white;"));
     OnClick(staticText2_, [this] { StaticText2Click(); });
+    // The word-problem examples come with their own window; until then the button rests.
+    PanelButton(p, QStringLiteral("文"), {794, 10, 24, 24}, QStringLiteral("式の例題を表示する(Z)"))
+        ->setEnabled(false);
     auto* read = PanelButton(p, QStringLiteral("読"), {820, 10, 24, 24},
                              QStringLiteral("入力式・答え・問題例を読み上げる（V）"));
     connect(read, &QToolButton::clicked, this, [this] { model_->R2Click(); });
@@ -324,6 +327,8 @@ void TKokubanForm::BuildMenu() {
     add(
         help, QStringLiteral("｢数ちゃん｣のヘルプ(&C)"), [this] { Contents1Click(); },
         QKeySequence(Qt::Key_F1));
+    // The spoken help needs the character's voice.
+    add(help, QStringLiteral("音声ヘルプ(&V)"), nullptr, QKeySequence(Qt::Key_F2));
     add(help, QStringLiteral("バージョン情報(&A)..."), [this] { About1Click(); });
 }
 
