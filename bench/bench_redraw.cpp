@@ -6,27 +6,15 @@
 
 #include "app/QtCanvas.h"
 #include "core/Kokuban_v24/Kokuban.h"
+#include "core/Kokuban_v24/QuietHost.h"
 
 namespace {
-
-class QuietHost : public kazu::Host {
-  public:
-    void ShowMessage(const std::string&, const std::string&, kazu::MessageIcon) override {}
-    void Beep() override {}
-    void InsertIntoMemo1(const std::string&) override {}
-    void ClearMemo1() override {}
-    void ClearMemo2() override {}
-    void BoardChanged() override {}
-    void SetScrollPosition(int) override {}
-    void CaptionsChanged() override {}
-    void OpenFontDialog() override {}
-};
 
 void RedrawFinished(benchmark::State& state, const std::string& expression) {
     kazu::InstallFontSubstitutions();
     QImage image(1800, 1000, QImage::Format_RGB32);
     kazu::QtCanvas canvas(&image);
-    QuietHost host;
+    kazu::QuietHost host;
     kazu::RecordingVoice voice;
     kazu::Kokuban model(host, voice, kazu::AppSettings{});
     model.SetClientSize(image.width(), image.height());

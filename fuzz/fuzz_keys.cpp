@@ -5,22 +5,10 @@
 #include <string>
 
 #include "core/Kokuban_v24/Kokuban.h"
+#include "core/Kokuban_v24/QuietHost.h"
 #include "core/RecordingCanvas.h"
 
 namespace {
-
-class NullHost : public kazu::Host {
-  public:
-    void ShowMessage(const std::string&, const std::string&, kazu::MessageIcon) override {}
-    void Beep() override {}
-    void InsertIntoMemo1(const std::string&) override {}
-    void ClearMemo1() override {}
-    void ClearMemo2() override {}
-    void BoardChanged() override {}
-    void SetScrollPosition(int) override {}
-    void CaptionsChanged() override {}
-    void OpenFontDialog() override {}
-};
 
 // The keys of the map and a few it ignores.
 constexpr int kKeys[] = {'0',
@@ -86,7 +74,7 @@ void CheckConsistent(const kazu::Kokuban& model) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    NullHost host;
+    kazu::QuietHost host;
     kazu::RecordingVoice voice;
     kazu::MetricsCanvas canvas;
     kazu::AppSettings settings;

@@ -10,6 +10,7 @@
 
 #include "app/QtCanvas.h"
 #include "core/Kokuban_v24/Kokuban.h"
+#include "core/Kokuban_v24/QuietHost.h"
 #include "core/RecordingCanvas.h"
 #include "core/Settings.h"
 
@@ -25,7 +26,7 @@ namespace {
 
 // Messages and speech go to standard error, one line each, in the order they happen; the
 // first, measuring pass keeps quiet.
-class RenderHost : public Host, public Voice {
+class RenderHost : public QuietHost, public Voice {
   public:
     explicit RenderHost(bool echo) : echo_(echo) {}
 
@@ -34,14 +35,6 @@ class RenderHost : public Host, public Voice {
             std::cerr << "message " << QuotedText(caption) << " " << QuotedText(text) << "\n";
         }
     }
-    void Beep() override {}
-    void InsertIntoMemo1(const std::string&) override {}
-    void ClearMemo1() override {}
-    void ClearMemo2() override {}
-    void BoardChanged() override {}
-    void SetScrollPosition(int) override {}
-    void CaptionsChanged() override {}
-    void OpenFontDialog() override {}
 
     void Speak(const std::string& text, int) override {
         if (echo_) {

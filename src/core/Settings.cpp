@@ -54,7 +54,7 @@ enum SectionIndex {
     kDspClType
 };
 
-constexpr int32_t kPositionLimit = 32000;
+constexpr int32_t kPixelLimit = 32000;
 constexpr int32_t kSizeMin = 50;
 constexpr int32_t kInt32Min = std::numeric_limits<int32_t>::min();
 constexpr int32_t kInt32Max = std::numeric_limits<int32_t>::max();
@@ -62,12 +62,12 @@ constexpr int32_t kInt32Max = std::numeric_limits<int32_t>::max();
 // In the order the keys are written to a new file; a section's first key decides where the
 // section goes.
 const std::array<Key, 26> kKeys = {{
-    {kFormPos, "LEFT", &AppSettings::LEFT, nullptr, -kPositionLimit, kPositionLimit},
-    {kFormPos, "TOP", &AppSettings::TOP, nullptr, -kPositionLimit, kPositionLimit},
-    {kFormPos, "HEIGHT", &AppSettings::HEIGHT, nullptr, kSizeMin, kPositionLimit},
-    {kFormPos, "WIDTH", &AppSettings::WIDTH, nullptr, kSizeMin, kPositionLimit},
-    {kBFormPos, "BLEFT", &AppSettings::BLEFT, nullptr, -kPositionLimit, kPositionLimit},
-    {kBFormPos, "BTOP", &AppSettings::BTOP, nullptr, -kPositionLimit, kPositionLimit},
+    {kFormPos, "LEFT", &AppSettings::LEFT, nullptr, -kPixelLimit, kPixelLimit},
+    {kFormPos, "TOP", &AppSettings::TOP, nullptr, -kPixelLimit, kPixelLimit},
+    {kFormPos, "HEIGHT", &AppSettings::HEIGHT, nullptr, kSizeMin, kPixelLimit},
+    {kFormPos, "WIDTH", &AppSettings::WIDTH, nullptr, kSizeMin, kPixelLimit},
+    {kBFormPos, "BLEFT", &AppSettings::BLEFT, nullptr, -kPixelLimit, kPixelLimit},
+    {kBFormPos, "BTOP", &AppSettings::BTOP, nullptr, -kPixelLimit, kPixelLimit},
     {kFont, "FONTNAME", nullptr, &AppSettings::FONTNAME, 0, 64},
     {kFont, "FONTSIZE", &AppSettings::FONTSIZE, nullptr, 10, 400, Rule::kRaiseToMin},
     {kDspOrNot, "KURIAGARI", &AppSettings::KURIAGARI},
@@ -354,6 +354,27 @@ std::string SectionLine(int section) {
     return std::string("[") + kSections[section] + "]";
 }
 
+// For each section, the line after which its missing keys go: the last non-blank line of
+// its first appearance, or -1 when the file lacks the section.
+std::array<int, kSections.size()> InsertionPoints(const std::vector<std::string_view>& lines) {
+    std::array<int, kSections.size()> insertAfter;
+    insertAfter.fill(-1);
+    int current = -1;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const int line = static_cast<int>(i);
+        if (const auto name = SectionOf(lines[i])) {
+            const int section = SectionIndexOf(*name);
+            current = section >= 0 && insertAfter[static_cast<size_t>(section)] < 0 ? section : -1;
+            if (current >= 0) {
+                insertAfter[static_cast<size_t>(current)] = line;
+            }
+        } else if (current >= 0 && !Trim(lines[i]).empty()) {
+            insertAfter[static_cast<size_t>(current)] = line;
+        }
+    }
+    return insertAfter;
+}
+
 }  // namespace
 
 AppSettings ParseSettings(const std::string& fileBytes) {
@@ -385,56 +406,42 @@ std::string RenderSettings(const std::string& existingBytes, const AppSettings& 
             present[static_cast<size_t>(key)] = true;
         }
     }
-    // Missing keys go after the last non-blank line of the section's first appearance.
-    std::array<int, kSections.size()> insertAfter;
-    insertAfter.fill(-1);
-    int current = -1;
-    for (size_t i = 0; i < lines.size(); ++i) {
-        const int line = static_cast<int>(i);
-        if (const auto name = SectionOf(lines[i])) {
-            const int section = SectionIndexOf(*name);
-            current = section >= 0 && insertAfter[static_cast<size_t>(section)] < 0 ? section : -1;
-            if (current >= 0) {
-                insertAfter[static_cast<size_t>(current)] = line;
-            }
-        } else if (current >= 0 && !Trim(lines[i]).empty()) {
-            insertAfter[static_cast<size_t>(current)] = line;
-        }
-    }
+    const std::array<int, kSections.size()> insertAfter = InsertionPoints(lines);
 
-    std::vector<std::string> out;
-    const auto addMissingKeys = [&](int section) {
+    std::string bytes;
+    bool lastBlank = true;  // so that the first section of a new file has no blank line
+    const auto emit = [&](std::string_view line) {
+        bytes.append(line).append("\r\n");
+        lastBlank = Trim(line).empty();
+    };
+    const auto emitMissingKeys = [&](int section) {
         for (size_t k = 0; k < kKeys.size(); ++k) {
             if (kKeys[k].section == section && !present[k]) {
-                out.push_back(KeyLine(kKeys[k], settings));
+                emit(KeyLine(kKeys[k], settings));
             }
         }
     };
     for (size_t i = 0; i < lines.size(); ++i) {
-        out.push_back(keys[i] >= 0 ? KeyLine(kKeys[static_cast<size_t>(keys[i])], settings)
-                                   : std::string(lines[i]));
+        emit(keys[i] >= 0 ? KeyLine(kKeys[static_cast<size_t>(keys[i])], settings)
+                          : std::string(lines[i]));
         for (size_t s = 0; s < kSections.size(); ++s) {
             if (insertAfter[s] == static_cast<int>(i)) {
-                addMissingKeys(static_cast<int>(s));
+                emitMissingKeys(static_cast<int>(s));
             }
         }
     }
+    std::array<bool, kSections.size()> appended{};
     for (const Key& key : kKeys) {
-        if (insertAfter[static_cast<size_t>(key.section)] >= 0) {
+        const auto section = static_cast<size_t>(key.section);
+        if (insertAfter[section] >= 0 || appended[section]) {
             continue;
         }
-        if (!out.empty() && !Trim(out.back()).empty()) {
-            out.emplace_back();
+        appended[section] = true;
+        if (!lastBlank) {
+            emit("");
         }
-        out.push_back(SectionLine(key.section));
-        addMissingKeys(key.section);
-        insertAfter[static_cast<size_t>(key.section)] = static_cast<int>(lines.size());
-    }
-
-    std::string bytes;
-    for (const std::string& line : out) {
-        bytes += line;
-        bytes += "\r\n";
+        emit(SectionLine(key.section));
+        emitMissingKeys(key.section);
     }
     return bytes;
 }
