@@ -56,4 +56,22 @@ int VirtualKey(const QKeyEvent& event) {
     }
 }
 
+int QtKey(int virtualKey) {
+    if ((virtualKey >= 'A' && virtualKey <= 'Z') || (virtualKey >= '0' && virtualKey <= '9')) {
+        return virtualKey;
+    }
+    switch (virtualKey) {
+        case vk::kDelete:
+            return Qt::Key_Delete;
+        case vk::kInsert:
+            return Qt::Key_Insert;
+        case vk::kReturn:
+            return Qt::Key_Return;
+        case vk::kEscape:
+            return Qt::Key_Escape;
+        default:
+            return 0;
+    }
+}
+
 }  // namespace kazu

@@ -458,6 +458,16 @@ void TKokubanForm::FontDialog1Apply(const QFont& font) {
     model_->newFont(font.family().toStdString(), size);
 }
 
+void TKokubanForm::PostKey(int virtualKey) {
+    const int key = QtKey(virtualKey);
+    if (key != 0) {
+        // To the focus widget, where a typed key would arrive and where the key map looks.
+        QWidget* focus = QApplication::focusWidget();
+        QCoreApplication::postEvent(focus != nullptr && focus->window() == this ? focus : this,
+                                    new QKeyEvent(QEvent::KeyPress, key, Qt::NoModifier));
+    }
+}
+
 // Menu commands.
 
 void TKokubanForm::Print1Click() {

@@ -61,6 +61,7 @@ class TKokubanForm : public QMainWindow, public Host {
     void SetScrollPosition(int position) override;
     void CaptionsChanged() override;
     void OpenFontDialog() override;
+    void PostKey(int virtualKey) override;
 
     // Menu commands.
     void Print1Click();

@@ -31,6 +31,8 @@ class RecordingHost : public Host {
     void SetScrollPosition(int position) override { scrollPosition = position; }
     void CaptionsChanged() override { ++captionChanges; }
     void OpenFontDialog() override { ++fontDialogs; }
+    void PostKey(int virtualKey) override { postedKeys.push_back(virtualKey); }
+    std::vector<int> postedKeys;
 };
 
 struct BoardFixture {

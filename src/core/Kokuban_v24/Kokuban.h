@@ -39,6 +39,9 @@ class Host {
     // A caption of the speech panel changed (quotient places, carries, borrows, colours).
     virtual void CaptionsChanged() = 0;
     virtual void OpenFontDialog() = 0;
+    // Puts a key-down into the window's input queue; the key map handles it after the
+    // current operation, like a key the user pressed.
+    virtual void PostKey(int virtualKey) = 0;
 };
 
 class Kokuban {

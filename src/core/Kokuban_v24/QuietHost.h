@@ -6,7 +6,7 @@
 namespace kazu {
 
 class QuietHost : public Host {
-public:
+  public:
     void ShowMessage(const std::string&, const std::string&, MessageIcon) override {}
     void Beep() override {}
     void InsertIntoMemo1(const std::string&) override {}
@@ -16,6 +16,7 @@ public:
     void SetScrollPosition(int) override {}
     void CaptionsChanged() override {}
     void OpenFontDialog() override {}
+    void PostKey(int) override {}
 };
 
 }  // namespace kazu
