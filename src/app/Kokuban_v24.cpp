@@ -27,6 +27,7 @@
 #include <QToolButton>
 
 #include "app/About_.h"
+#include "app/Face.h"
 #include "app/KeyTranslation.h"
 #include "app/Memo.h"
 #include "app/Paths.h"
@@ -179,6 +180,11 @@ TKokubanForm::TKokubanForm(std::unique_ptr<SettingsStore> store, std::unique_ptr
     canvas_ = std::make_unique<QtCanvas>(&image_);
     pacer_ = new WindowPacer([this] { board_->repaint(); }, this);
     model_->SetPacer(pacer_);
+    face_ = new TFaceS(*pacer_, this);
+    if (!face_->LoadPictures(QStringLiteral(":/face/"))) {
+        messageSink_(QStringLiteral("Could not load or display bitmap"), QString(), false);
+    }
+    model_->SetCharacter(this);
     model_->SetClientSize(image_.width(), image_.height());
     const int dpi = screen() != nullptr ? static_cast<int>(screen()->logicalDotsPerInchY()) : 96;
     model_->Start(*canvas_, dpi);
@@ -327,8 +333,9 @@ void TKokubanForm::BuildMenu() {
     add(
         help, QStringLiteral("｢数ちゃん｣のヘルプ(&C)"), [this] { Contents1Click(); },
         QKeySequence(Qt::Key_F1));
-    // The spoken help needs the character's voice.
-    add(help, QStringLiteral("音声ヘルプ(&V)"), nullptr, QKeySequence(Qt::Key_F2));
+    add(
+        help, QStringLiteral("音声ヘルプ(&V)"), [this] { model_->HelpSpeak(); },
+        QKeySequence(Qt::Key_F2));
     add(help, QStringLiteral("バージョン情報(&A)..."), [this] { About1Click(); });
 }
 
@@ -584,6 +591,7 @@ void TKokubanForm::KeyDown(const QKeyEvent& event) {
 bool TKokubanForm::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Resize && watched == centralWidget()) {
         ResizeBoard();
+        PlaceCompanions(160, face_->frameGeometry().width() + 20);
     }
     // The window sees every key first, whichever of its widgets has the focus; the key goes
     // on to that widget as well. Only the first receiver counts: Qt passes an ignored key up
@@ -605,8 +613,37 @@ void TKokubanForm::Timer1Timer() {
     }
 }
 
+void TKokubanForm::VisemeDsp(int viseme) {
+    face_->VisemeDsp(viseme);
+}
+
+void TKokubanForm::MabatakiDsp(int milliseconds) {
+    face_->MabatakiDsp(milliseconds);
+}
+
+void TKokubanForm::ReadingLevel(int level) {
+    yomiageBar_->setValue(std::clamp(level, 0, 100));
+}
+
+// The face stays beside the board: placed on a resize, and, a little differently, when the
+// window has moved.
+void TKokubanForm::PlaceCompanions(int faceTopOffset, int faceRightOffset) {
+    if (closing_ || face_->windowState() != Qt::WindowNoState) {
+        return;
+    }
+    const QRect frame = frameGeometry();
+    face_->move(frame.right() + 1 - faceRightOffset, frame.top() + faceTopOffset);
+}
+
+void TKokubanForm::moveEvent(QMoveEvent* event) {
+    QMainWindow::moveEvent(event);
+    PlaceCompanions(140, 160);
+}
+
 void TKokubanForm::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
+    PlaceCompanions(160, face_->frameGeometry().width() + 20);
+    face_->show();
     // Without a window manager a window never becomes active; greet on the first show then.
     QTimer::singleShot(0, this, [this] {
         if (isVisible()) {

@@ -28,10 +28,11 @@ class QToolButton;
 namespace kazu {
 
 class BoardView;
+class TFaceS;
 class UpDown;
 class Memo;
 
-class TKokubanForm : public QMainWindow, public Host {
+class TKokubanForm : public QMainWindow, public Host, public CharacterView {
     Q_OBJECT
   public:
     TKokubanForm(std::unique_ptr<SettingsStore> store, std::unique_ptr<Voice> voice,
@@ -63,6 +64,12 @@ class TKokubanForm : public QMainWindow, public Host {
     void OpenFontDialog() override;
     void PostKey(int virtualKey) override;
 
+    // CharacterView.
+    void VisemeDsp(int viseme) override;
+    void MabatakiDsp(int milliseconds) override;
+    void ReadingLevel(int level) override;
+    TFaceS* face() const { return face_; }
+
     // Menu commands.
     void Print1Click();
     void PrintTo(QPrinter* printer);
@@ -87,6 +94,7 @@ class TKokubanForm : public QMainWindow, public Host {
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     void changeEvent(QEvent* event) override;
 
   private:
@@ -96,6 +104,7 @@ class TKokubanForm : public QMainWindow, public Host {
     QImage image_;
     std::unique_ptr<QtCanvas> canvas_;
     WindowPacer* pacer_ = nullptr;
+    TFaceS* face_ = nullptr;
     BoardView* board_ = nullptr;
     QScrollBar* scrollBar_ = nullptr;
     QTimer timer1_;
@@ -130,6 +139,7 @@ class TKokubanForm : public QMainWindow, public Host {
     void OpenHelp(const QString& chmName, const QString& missingMessage);
     void FontDialog1Apply(const QFont& font);
     void Timer1Timer();
+    void PlaceCompanions(int faceTopOffset, int faceRightOffset);
 };
 
 }  // namespace kazu

@@ -166,6 +166,7 @@ void Kokuban::Refuse(const std::string& spoken, const std::string& boxText,
     state.errorRaised = true;
     if (settings.SRFLAG == 1) {
         voice_.Speak(spoken, Voice::kSync);
+        Blink(250);
     } else {
         host_.ShowMessage(boxText, caption, icon);
     }
@@ -203,8 +204,15 @@ void Kokuban::EqualsSequence() {
     drawing_ = true;
     board.DrawCalculation();
     drawing_ = false;
+    if (division.status == DivisionStatus::kOverflow && e.opChar == '/') {
+        return;  // nothing was worked; the posted Delete and Insert bring the expression back
+    }
     std::string& result = board.operands.result;
-    result = NormalizeNumberText(result);
+    // A division's "quotientRremainder" is built from normal texts; normalised as one text
+    // it would lose the quotient 0 of 0R7 and a remainder's final zero in 4.9R10.
+    if (result.find('R') == std::string::npos) {
+        result = NormalizeNumberText(result);
+    }
     if (settings.KEYSPEAK != 0) {
         SpeakMessage(result);
     }

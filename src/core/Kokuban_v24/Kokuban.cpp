@@ -6,7 +6,11 @@
 namespace kazu {
 
 Kokuban::Kokuban(Host& host, Voice& voice, const AppSettings& initial)
-    : settings(initial), host_(host), voice_(voice) {}
+    : settings(initial), host_(host), voice_(voice) {
+    voice_.SetListener(this);
+}
+
+Kokuban::~Kokuban() { voice_.SetListener(nullptr); }
 
 void Kokuban::Start(Canvas& windowCanvas, int screenDpi) {
     windowCanvas_ = &windowCanvas;
@@ -48,6 +52,14 @@ void Kokuban::SetSpeechPanelShown(bool shown) {
 void Kokuban::Timer1Timer() {
     if (drawing_ || windowCanvas_ == nullptr) {
         return;
+    }
+    // Every fifth tick the idle face blinks and shows a mouth at random.
+    if (++tickCount_ > 4) {
+        Blink(100);
+        if (character_ != nullptr) {
+            character_->VisemeDsp(std::uniform_int_distribution<int>(0, 10)(random_));
+        }
+        tickCount_ = 0;
     }
     BoardLayout& l = board.layout;
     if (!state.entryOpen && l.cursorBlinkPhase == 1) {

@@ -4,11 +4,13 @@
 #pragma once
 
 #include <cstdint>
+#include <random>
 #include <string>
 
 #include "core/Board.h"
 #include "core/Funcsv.h"
 #include "core/Kokuban_v24/CalcState.h"
+#include "core/Kokuban_v24/Character.h"
 #include "core/Kokuban_v24/Keys.h"
 #include "core/Settings.h"
 #include "speech/Voice.h"
@@ -44,12 +46,13 @@ class Host {
     virtual void PostKey(int virtualKey) = 0;
 };
 
-class Kokuban {
+class Kokuban : public VoiceListener {
   public:
     static constexpr int kSpeechPanelHeight = 90;
     static constexpr int kScrollStep = 4;
 
     Kokuban(Host& host, Voice& voice, const AppSettings& settings);
+    ~Kokuban() override;
     Kokuban(const Kokuban&) = delete;
     Kokuban& operator=(const Kokuban&) = delete;
 
@@ -62,6 +65,8 @@ class Kokuban {
     // (one printed page).
     void Start(Canvas& windowCanvas, int screenDpi);
     void SetPacer(Pacer* pacer) { board.SetPacer(pacer); }
+    // The face and the level bar; none in tests that do not look at them.
+    void SetCharacter(CharacterView* character) { character_ = character; }
     void SetClientSize(int width, int height);
 
     // Entry.
@@ -117,6 +122,19 @@ class Kokuban {
     void SpeakMessage(const std::string& text);
     void R2Click();
     void StopSpeaking();
+    // The spoken help of the voice commands (F2).
+    void HelpSpeak();
+    // The reply to a request for an explanation.
+    void ExplainRequest();
+    // The settings dialog's test sentence.
+    void TestYomiClick();
+    // Set while voice input listens for commands rather than calculations.
+    bool commandMode = false;
+
+    // Voice events.
+    void OnAudioLevel(int level) override;
+    void OnViseme(int viseme) override;
+    void OnEndStream() override {}
     const std::string& greetingText() const { return greetingText_; }
 
     // Set while a calculation is being drawn with its pauses.
@@ -136,6 +154,12 @@ class Kokuban {
     bool rebuilding_ = false;
     bool greeted_ = false;
     std::string greetingText_;
+    CharacterView* character_ = nullptr;
+    int lastViseme_ = 0;
+    int tickCount_ = 0;
+    std::mt19937 random_{std::random_device{}()};
+
+    void Blink(int milliseconds);
 
     Canvas& canvas() { return *board.canvas(); }
     void EqualsSequence();

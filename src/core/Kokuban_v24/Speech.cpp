@@ -43,10 +43,33 @@ std::string ExpressionReading(const std::string& text) {
         text, {{"*", "かける"}, {"/", "わる"}, {"-", "ひく"}, {"+", "たす"}, {"R", "あまり"}});
 }
 
-void Kokuban::SpeakText(const std::string& text, int /*blinkMilliseconds*/) {
+void Kokuban::Blink(int milliseconds) {
+    if (character_ != nullptr) {
+        character_->MabatakiDsp(milliseconds);
+    }
+}
+
+void Kokuban::OnAudioLevel(int level) {
+    if (character_ != nullptr) {
+        character_->ReadingLevel(level);
+    }
+}
+
+void Kokuban::OnViseme(int viseme) {
+    // Repeated reports of the same viseme would only redraw the same face.
+    if (viseme != lastViseme_ && character_ != nullptr) {
+        character_->VisemeDsp(viseme);
+    }
+    lastViseme_ = viseme;
+}
+
+void Kokuban::SpeakText(const std::string& text, int blinkMilliseconds) {
     voice_.SetRate(settings.SIKISPRATE);
     voice_.SetVolume(settings.SIKISPVOLUME);
     voice_.Speak(text, Voice::kAsync);
+    if (blinkMilliseconds > 0) {
+        Blink(blinkMilliseconds);
+    }
 }
 
 void Kokuban::SpeakMessage(const std::string& text) {
@@ -58,6 +81,7 @@ void Kokuban::SpeakMessage(const std::string& text) {
         voice_.Speak("はあい。", Voice::kPurge);
         return;
     }
+    Blink(100);
     voice_.SetRate(settings.SIKISPRATE);
     voice_.SetVolume(settings.SIKISPVOLUME);
     voice_.Speak(MessageReading(text), Voice::kAsync);
@@ -74,10 +98,66 @@ void Kokuban::R2Click() {
     voice_.SetRate(settings.SIKISPRATE);
     voice_.SetVolume(settings.SIKISPVOLUME);
     voice_.Speak(ExpressionReading(state.expression + result), Voice::kAsync);
+    Blink(250);
 }
 
 void Kokuban::StopSpeaking() {
     voice_.Skip("Sentence", 1000);
+}
+
+void Kokuban::HelpSpeak() {
+    std::string text =
+        "おっす！　ぽん吉の音声での使い方を説明するよ。「ヘルプ中止」と言うか、エスケープ "
+        "キーを押せば、説明はやめます。";
+    text +=
+        commandMode
+            ? "。。今はコマンドモードです。計算モードに移りたいときは，「計算」と言ってください。「"
+              "計算できます」と返ってきたら計算モードＯＫです。"
+            : "。。今は計算モードです。コマンドモードに移りたいときは，「コマンド」と言ってくれれば"
+              "いいよ！「メニューコマンド受け付けました」と返ってきたらコマンドモードＯＫです。";
+    text +=
+        "。ではまず、コマンドモードのときの説明をします。"
+        "。コマンドモードでは、数ちゃんの「声の大きさ」、「速さ」，「割り算の商の位」を決めたり、あ"
+        "と、時間や日にち、数ちゃんのあいさつ、などを返してくれます。"
+        "①。［数ちゃんの声の大きさ。。］読み上げの声を大きくしたいときは、「もっと大きい声で」と言"
+        "ってください。"
+        "　　読み上げの声を小さくしたいときは、「もっと小さい声で」と言ってください。。"
+        "②。［数ちゃんの読み上げの速さ。］読み上げを速くしたいときは、「もっと速く読んで」と言って"
+        "ね。"
+        "　　読み上げを遅くしたいときは、「もっとおそく読んで」と言ってくうださい。"
+        "③。割り算の賞を整数の位まで出したいときは、「賞は整数まで」と言ってください。"
+        "。　割り算の賞を小数第３位まで出したいときは、「賞は小数第３位まで」と言ってください。"
+        "。　割り算の賞は小数第10位まで指定できます。"
+        "④。式を消したいときは、「クリア」と言ってください！。「クリアしました」と言われたら、式を"
+        "新しく言ってください。"
+        "⑤。計算モードに移りたいときは、「計算」と言ってくれればいいよ。「計算できます」と返ってき"
+        "たら計算モードＯＫです。"
+        "⑥。そのほか，「おはよう」、「こんにちわ」、「ありがとう」，「何日？」、「何時」、「好きな"
+        "ものは」などに応えます。"
+        "。次は、「計算モード」のときの説明をします。"
+        "計算は，２つの数のたし算、ひき算、かけ算、わり算をします。整数と小数はいいですが、数ちゃん"
+        "は分数は計算できません。"
+        "①　式の終わりは、必ず、「わ」、あるいは「イコール」をつけて言ってください。それが合図にな"
+        "って計算を始めるんだよ。"
+        "例えば、「３×４ わ」とか、「3.2÷0.5イコール」のように、はっきり言ってね。"
+        "②。式を間違えたときは、「クリア」と言ってください。「クリアしました」と言われたら、新しく"
+        "言い直してください。"
+        "④。かずちゃんを終了したいときは、コマンドモードで、「プログラム終了」か「かずちゃん終了」"
+        "と言ってください。"
+        "。。以上、音声での使い方を説明しました。";
+    SpeakText(text, 250);
+}
+
+void Kokuban::ExplainRequest() {
+    SpeakText(state.entryOpen ? "まず、式の計算をしてください。"
+                              : "ごめんなさい。説明の準備がまだなんです。",
+              250);
+}
+
+void Kokuban::TestYomiClick() {
+    voice_.SetRate(settings.SIKISPRATE);
+    voice_.SetVolume(settings.SIKISPVOLUME);
+    voice_.Speak("読み上げの速さと音量のテストです。78+23=101", Voice::kAsync);
 }
 
 void Kokuban::FormActivate() {
