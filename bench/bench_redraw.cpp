@@ -42,6 +42,13 @@ void BM_Redraw18Plus18IntegerAddition(benchmark::State& state) {
 }
 BENCHMARK(BM_Redraw18Plus18IntegerAddition)->Unit(benchmark::kMicrosecond);
 
+// The largest multiplication the digit limits allow: 15 × 14 digits, 29 in all, with a
+// decimal point in both, so 14 partial products and 29 product columns.
+void BM_Redraw15x14DecimalMultiplication(benchmark::State& state) {
+    RedrawFinished(state, "1234567.89012345*9876543.2109876=");
+}
+BENCHMARK(BM_Redraw15x14DecimalMultiplication)->Unit(benchmark::kMicrosecond);
+
 }  // namespace
 
 int main(int argc, char** argv) {

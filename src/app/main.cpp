@@ -11,7 +11,9 @@
 #include "app/Paths.h"
 #include "app/QtCanvas.h"
 #include "app/Render.h"
+#include "app/Say.h"
 #include "app/SingleInstance.h"
+#include "speech/OpenJTalkVoice.h"
 
 namespace {
 
@@ -28,8 +30,8 @@ bool IsRender(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     if (argc > 1 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
-        std::printf("usage: kazuchan            open the blackboard window\n%s",
-                    kazu::kRenderUsage);
+        std::printf("usage: kazuchan            open the blackboard window\n%s%s",
+                    kazu::kRenderUsage, kazu::kSayUsage);
         return 0;
     }
     if (IsRender(argc, argv)) {
@@ -38,6 +40,10 @@ int main(int argc, char** argv) {
         }
         QGuiApplication app(argc, argv);
         return kazu::RunRender(QCoreApplication::arguments().mid(2));
+    }
+    if (argc > 1 && std::strcmp(argv[1], "--say") == 0) {
+        QCoreApplication app(argc, argv);
+        return kazu::RunSay(QCoreApplication::arguments().mid(2));
     }
     if (argc > 1) {
         std::fprintf(stderr, "kazuchan: unknown argument %s\n%s", argv[1], kazu::kRenderUsage);
@@ -70,7 +76,7 @@ int main(int argc, char** argv) {
     }
     auto store = std::make_unique<kazu::SettingsStore>(kazu::ProgramFolder().toStdString(),
                                                        kazu::UserConfigFolder().toStdString());
-    kazu::TKokubanForm form(std::move(store), std::make_unique<kazu::RecordingVoice>());
+    kazu::TKokubanForm form(std::move(store), std::make_unique<kazu::OpenJTalkVoice>());
     QObject::connect(&instance, &kazu::SingleInstance::anotherStartAttempted, &form, [&form] {
         form.showNormal();
         form.raise();

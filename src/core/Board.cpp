@@ -210,6 +210,15 @@ void Board::DrawLayout() {
         case '+':
             decimals ? DecimalAddition(*this) : ColumnAddition(*this);
             break;
+        case '-':
+            decimals ? DecimalSubtraction(*this) : ColumnSubtraction(*this);
+            break;
+        case '*':
+            decimals ? DecimalMultiplication(*this) : ColumnMultiplication(*this);
+            break;
+        case '/':
+            decimals ? DecimalDivision(*this) : ColumnDivision(*this);
+            break;
         default:
             break;
     }

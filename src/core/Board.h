@@ -42,6 +42,21 @@ inline constexpr Colour kFontTeal = 0x008080;
 
 ColourScheme SchemeColours(int scheme);  // 0 blackboard, 1 whiteboard
 
+enum class MessageIcon { None, Exclamation };
+
+// What a layout asks of the main window: a division that cannot be worked tells the user and
+// has the expression typed again.
+class BoardHost {
+  public:
+    virtual ~BoardHost() = default;
+    // A modal box with an OK button.
+    virtual void ShowMessage(const std::string& text, const std::string& caption,
+                             MessageIcon icon) = 0;
+    // Puts a key-down into the window's input queue; the key map handles it after the
+    // current operation, like a key the user pressed.
+    virtual void PostKey(int virtualKey) = 0;
+};
+
 struct BoardOperands {
     std::string aInt, aDec;
     int32_t aIntCount = 0, aDecCount = 0;
@@ -79,6 +94,8 @@ class Board {
     void SetCanvas(Canvas* canvas) { canvas_ = canvas; }
     Canvas* canvas() const { return canvas_; }
     void SetPacer(Pacer* pacer) { pacer_ = pacer; }
+    void SetHost(BoardHost* host) { host_ = host; }
+    BoardHost* host() const { return host_; }
 
     int speed() const { return settings_.ENZANSPEED; }
     void setSpeed(int speed) { settings_.ENZANSPEED = speed; }
@@ -118,6 +135,7 @@ class Board {
     DivisionRecord& division_;
     Canvas* canvas_ = nullptr;
     Pacer* pacer_ = nullptr;
+    BoardHost* host_ = nullptr;
     int penX_ = 0;
 
     int Text(int x, int y, const std::string& text);

@@ -53,34 +53,32 @@ class TempFolder {
 
 // Every field away from its default, all within range.
 AppSettings Customised() {
-    AppSettings s;
-    s.LEFT = -120;
-    s.TOP = 31999;
-    s.HEIGHT = 480;
-    s.WIDTH = 1024;
-    s.BLEFT = 7;
-    s.BTOP = -8;
-    s.FONTNAME = "IPAGothic";
-    s.FONTSIZE = 36;
-    s.KURIAGARI = 0;
-    s.KURISAGARI = 0;
-    s.ENZANSPEED = 15;
-    s.POINTMAX = 3;
-    s.MSGSPEAK = 0;
-    s.SIKISPEAK = 0;
-    s.KEYSPEAK = 0;
-    s.SIKISPRATE = 4;
-    s.SIKISPVOLUME = 55;
-    s.REIREADF = 1;
-    s.USERSYOBINA = "たろうくん";
-    s.SP_PANELSHOW = 0;
-    s.SPEAKOK = -77;
-    s.HEAROK = 1;
-    s.SRFLAG = 1;
-    s.KAIGYO_FLAG = 1;
-    s.EXPLAIN_FLAG = 1;
-    s.DSP_CL_TYPE = 1;
-    return s;
+    return AppSettings{.LEFT = -120,
+                       .TOP = 31999,
+                       .HEIGHT = 480,
+                       .WIDTH = 1024,
+                       .BLEFT = 7,
+                       .BTOP = -8,
+                       .FONTNAME = "IPAGothic",
+                       .FONTSIZE = 36,
+                       .KURIAGARI = 0,
+                       .KURISAGARI = 0,
+                       .ENZANSPEED = 15,
+                       .POINTMAX = 3,
+                       .MSGSPEAK = 0,
+                       .SIKISPEAK = 0,
+                       .KEYSPEAK = 0,
+                       .SIKISPRATE = 4,
+                       .SIKISPVOLUME = 55,
+                       .REIREADF = 1,
+                       .USERSYOBINA = "たろうくん",
+                       .SP_PANELSHOW = 0,
+                       .SPEAKOK = -77,
+                       .HEAROK = 1,
+                       .SRFLAG = 1,
+                       .KAIGYO_FLAG = 1,
+                       .EXPLAIN_FLAG = 1,
+                       .DSP_CL_TYPE = 1};
 }
 
 // Replaces the value of `key` in rendered settings text.
@@ -382,29 +380,29 @@ class RoundTrip {
     }
 
     std::string Junk() {
-        static const char* const pieces[] = {"[FORMPOS]",
-                                             "[ speak ]",
-                                             "[Font]",
-                                             "[SPEED",
-                                             "[ONSEIKINOU]x",
-                                             "[NOPE]",
-                                             "[]",
-                                             "LEFT=1",
-                                             "top = 999999",
-                                             "FONTNAME=",
-                                             "USERSYOBINA=\x82",
-                                             "SRFLAG=3",
-                                             "POINTMAX=10",
-                                             "; comment",
-                                             "=",
-                                             "",
-                                             "   ",
-                                             "\xEF\xBB\xBF",
-                                             "\x82\xA0\x82",
-                                             "\xE6\x95\xB0",
-                                             "\r",
-                                             "\t[KAIGYO]\t",
-                                             "\tKAIGYO_FLAG\t=\t1"};
+        static const std::string_view pieces[] = {"[FORMPOS]",
+                                                  "[ speak ]",
+                                                  "[Font]",
+                                                  "[SPEED",
+                                                  "[ONSEIKINOU]x",
+                                                  "[NOPE]",
+                                                  "[]",
+                                                  "LEFT=1",
+                                                  "top = 999999",
+                                                  "FONTNAME=",
+                                                  "USERSYOBINA=\x82",
+                                                  "SRFLAG=3",
+                                                  "POINTMAX=10",
+                                                  "; comment",
+                                                  "=",
+                                                  "",
+                                                  "   ",
+                                                  "\xEF\xBB\xBF",
+                                                  "\x82\xA0\x82",
+                                                  "\xE6\x95\xB0",
+                                                  "\r",
+                                                  "\t[KAIGYO]\t",
+                                                  "\tKAIGYO_FLAG\t=\t1"};
         std::string junk = Int(0, 3) == 0 ? "\xEF\xBB\xBF" : "";
         const int count = Int(0, 30);
         for (int i = 0; i < count; ++i) {

@@ -3,48 +3,15 @@
 #include <string>
 
 #include "core/Board.h"
+#include "core/Keisandspv/Columns.h"
 #include "core/Keisandspv/Layouts.h"
 
 namespace kazu {
 namespace {
 
-// Digit k counted from the units (k = 0) of an integer digit text, 0 where there is none.
-int IntDigitFromRight(const std::string& digits, int k) {
-    const int n = static_cast<int>(digits.size());
-    return k < n ? digits[static_cast<size_t>(n - 1 - k)] - '0' : 0;
-}
-
-// Decimal digit j (1 for tenths), 0 where the operand has fewer places.
-int DecDigit(const std::string& digits, int j) {
-    return j <= static_cast<int>(digits.size()) ? digits[static_cast<size_t>(j - 1)] - '0' : 0;
-}
-
-struct AdditionFrame {
-    int rightX, pointX, signX, y1, y2;
-};
-
-AdditionFrame Frame(const Board& board) {
-    const BoardLayout& l = board.layout;
-    AdditionFrame f{};
-    f.rightX = (board.operands.maxInt + 1) * l.cellWidth + l.originX;
-    f.pointX = Trunc(f.rightX - l.cellWidth * 0.2L);
-    f.signX = f.rightX - (board.operands.maxInt + 1) * l.cellWidth;
-    f.y1 = board.FirstRowY();
-    f.y2 = Trunc(f.y1 + l.rowHeight * 1.2L);
-    return f;
-}
-
-void DrawIntDigits(Board& board, int rightX, int y, const std::string& digits) {
-    const int n = static_cast<int>(digits.size());
-    for (int i = 0; i < n; ++i) {
-        board.DrawCell(rightX - (n - i) * board.layout.cellWidth, y, board.colours.digit,
-                       board.layout.fontSize, digits[static_cast<size_t>(i)], 0, 1);
-    }
-}
-
 // The integer columns of the sum, units first, continuing the carry chain; returns the
 // integer digits of the sum, most significant first.
-std::string AddIntegerColumns(Board& board, const AdditionFrame& f, int y3, int carryRaise,
+std::string AddIntegerColumns(Board& board, const StackedFrame& f, int y3, int carryRaise,
                               int& carry, bool redrawPointAfterUnits) {
     const BoardLayout& l = board.layout;
     const BoardOperands& o = board.operands;
@@ -74,15 +41,13 @@ std::string AddIntegerColumns(Board& board, const AdditionFrame& f, int y3, int 
 }
 
 void Finish(Board& board, const std::string& answer) {
-    board.StepDelay();
-    board.layout.cursorBlinkPhase = 1;
     board.operands.result = answer;
-    board.DrawAnswer(Trunc(board.layout.answerX + board.layout.cellWidth * 1.2L), answer, "0");
+    ShowAnswer(board, answer);
 }
 
 // Integer digits, then (when there are decimals) the point, the decimal digits and the point
 // again, since a digit's background square may have covered it. Moves labelX past the row.
-void DrawDecimalOperand(Board& board, const AdditionFrame& f, int y, const std::string& intDigits,
+void DrawDecimalOperand(Board& board, const StackedFrame& f, int y, const std::string& intDigits,
                         const std::string& decDigits, int& labelX) {
     const BoardLayout& l = board.layout;
     DrawIntDigits(board, f.rightX, y, intDigits);
@@ -90,10 +55,7 @@ void DrawDecimalOperand(Board& board, const AdditionFrame& f, int y, const std::
         return;
     }
     board.DrawCell(f.pointX, y, board.colours.sign, l.fontSize, '.', 0, 1);
-    for (size_t j = 0; j < decDigits.size(); ++j) {
-        board.DrawCell(f.rightX + static_cast<int>(j) * l.cellWidth, y, board.colours.digit,
-                       l.fontSize, decDigits[j], 0, 1);
-    }
+    DrawDecDigits(board, f.rightX, y, decDigits);
     labelX = std::max(labelX, board.penX() + l.fontSize);
     board.DrawCell(f.pointX, y, board.colours.sign, l.fontSize, '.', 0, 1);
 }
@@ -103,7 +65,7 @@ void DrawDecimalOperand(Board& board, const AdditionFrame& f, int y, const std::
 void ColumnAddition(Board& board) {
     const BoardLayout& l = board.layout;
     const BoardOperands& o = board.operands;
-    const AdditionFrame f = Frame(board);
+    const StackedFrame f = MakeStackedFrame(board);
 
     DrawIntDigits(board, f.rightX, f.y1, o.aInt);
     const int labelX = board.penX() + l.fontSize;
@@ -127,7 +89,7 @@ void ColumnAddition(Board& board) {
 void DecimalAddition(Board& board) {
     const BoardLayout& l = board.layout;
     const BoardOperands& o = board.operands;
-    const AdditionFrame f = Frame(board);
+    const StackedFrame f = MakeStackedFrame(board);
 
     DrawIntDigits(board, f.rightX, f.y1, o.aInt);
     int labelX = board.penX() + l.fontSize;
@@ -171,10 +133,7 @@ void DecimalAddition(Board& board) {
 
     const std::string integer = AddIntegerColumns(board, f, y3, carryRaise, carry, true);
 
-    for (int j = o.maxDec; j >= 1 && decimals[static_cast<size_t>(j - 1)] == '0'; --j) {
-        board.DrawCell(f.rightX + (j - 1) * l.cellWidth, y3, board.colours.digit, l.fontSize, 0, 1,
-                       1);
-    }
+    CrossOutTrailingZeros(board, f.rightX, y3, decimals, board.colours.digit);
     Finish(board, NormalizeNumberText(integer + "." + decimals));
 }
 

@@ -8,9 +8,12 @@ namespace kazu {
 Kokuban::Kokuban(Host& host, Voice& voice, const AppSettings& initial)
     : settings(initial), host_(host), voice_(voice) {
     voice_.SetListener(this);
+    board.SetHost(&host_);
 }
 
-Kokuban::~Kokuban() { voice_.SetListener(nullptr); }
+Kokuban::~Kokuban() {
+    voice_.SetListener(nullptr);
+}
 
 void Kokuban::Start(Canvas& windowCanvas, int screenDpi) {
     windowCanvas_ = &windowCanvas;

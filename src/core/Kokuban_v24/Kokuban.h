@@ -17,19 +17,14 @@
 
 namespace kazu {
 
-enum class MessageIcon { None, Exclamation };
-
 // The texts handed to the voice: symbols read as words, a final point read as 点.
 std::string MessageReading(const std::string& text);
 std::string ExpressionReading(const std::string& text);
 
-// What the owner asks of the main window.
-class Host {
+// What the owner asks of the main window; the message box and the posted key come from
+// BoardHost, which the board uses too.
+class Host : public BoardHost {
   public:
-    virtual ~Host() = default;
-    // A modal box with an OK button.
-    virtual void ShowMessage(const std::string& text, const std::string& caption,
-                             MessageIcon icon) = 0;
     virtual void Beep() = 0;
     // Memo1 shows what was typed or spoken, Memo2 the recognised commands.
     virtual void InsertIntoMemo1(const std::string& text) = 0;
@@ -41,9 +36,6 @@ class Host {
     // A caption of the speech panel changed (quotient places, carries, borrows, colours).
     virtual void CaptionsChanged() = 0;
     virtual void OpenFontDialog() = 0;
-    // Puts a key-down into the window's input queue; the key map handles it after the
-    // current operation, like a key the user pressed.
-    virtual void PostKey(int virtualKey) = 0;
 };
 
 class Kokuban : public VoiceListener {

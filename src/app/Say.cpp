@@ -1,0 +1,126 @@
+#include "app/Say.h"
+
+#include <QFile>
+#include <cstdio>
+#include <optional>
+
+#include "speech/OpenJTalkSynth.h"
+#include "speech/SpeechPieces.h"
+
+namespace kazu {
+
+const char* const kSayUsage =
+    "usage: kazuchan --say TEXT [--out FILE.wav] [--rate 0..10] [--volume 0..100] [--visemes]\n";
+
+namespace {
+
+struct SayOptions {
+    QString text;
+    QString out;
+    int rate = 0;
+    int volume = 100;
+    bool visemes = false;
+};
+
+std::optional<QString> Parse(const QStringList& args, SayOptions& options) {
+    if (args.isEmpty() || args.front().startsWith(QLatin1String("--"))) {
+        return QStringLiteral("the text is missing");
+    }
+    options.text = args.front();
+    for (qsizetype i = 1; i < args.size(); ++i) {
+        const QString& name = args[i];
+        if (name == QLatin1String("--visemes")) {
+            options.visemes = true;
+            continue;
+        }
+        if (i + 1 >= args.size()) {
+            return name + QStringLiteral(" needs a value");
+        }
+        const QString& value = args[++i];
+        bool ok = false;
+        if (name == QLatin1String("--out")) {
+            options.out = value;
+            ok = !value.isEmpty();
+        } else if (name == QLatin1String("--rate")) {
+            options.rate = value.toInt(&ok);
+            ok = ok && options.rate >= 0 && options.rate <= 10;
+        } else if (name == QLatin1String("--volume")) {
+            options.volume = value.toInt(&ok);
+            ok = ok && options.volume >= 0 && options.volume <= 100;
+        } else {
+            return QStringLiteral("unknown option ") + name;
+        }
+        if (!ok) {
+            return QStringLiteral("bad value for ") + name + QStringLiteral(": ") + value;
+        }
+    }
+    if (options.out.isEmpty() && !options.visemes) {
+        return QStringLiteral("give --out FILE.wav, --visemes or both");
+    }
+    return std::nullopt;
+}
+
+void AppendLittleEndian(QByteArray& bytes, quint32 value, int size) {
+    for (int i = 0; i < size; ++i) {
+        bytes.append(static_cast<char>((value >> (8 * i)) & 0xFF));
+    }
+}
+
+// A mono 16-bit PCM RIFF file.
+bool WriteWav(const QString& path, const std::vector<int16_t>& samples, int sampleRate) {
+    const auto dataBytes = static_cast<quint32>(samples.size() * 2);
+    QByteArray bytes("RIFF");
+    AppendLittleEndian(bytes, 36 + dataBytes, 4);
+    bytes.append("WAVEfmt ");
+    AppendLittleEndian(bytes, 16, 4);  // size of the format chunk
+    AppendLittleEndian(bytes, 1, 2);   // PCM
+    AppendLittleEndian(bytes, 1, 2);   // channels
+    AppendLittleEndian(bytes, static_cast<quint32>(sampleRate), 4);
+    AppendLittleEndian(bytes, static_cast<quint32>(sampleRate) * 2, 4);  // bytes a second
+    AppendLittleEndian(bytes, 2, 2);                                     // bytes a frame
+    AppendLittleEndian(bytes, 16, 2);                                    // bits a sample
+    bytes.append("data");
+    AppendLittleEndian(bytes, dataBytes, 4);
+    for (const int16_t sample : samples) {
+        AppendLittleEndian(bytes, static_cast<quint16>(sample), 2);
+    }
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+}  // namespace
+
+int RunSay(const QStringList& arguments) {
+    SayOptions options;
+    if (const auto error = Parse(arguments, options)) {
+        std::fprintf(stderr, "kazuchan: %s\n%s", qUtf8Printable(*error), kSayUsage);
+        return 2;
+    }
+    OpenJTalkSynth synth;
+    if (LoadFirstVoice(synth, OpenJTalkPaths::Installed()).empty()) {
+        std::fprintf(stderr, "kazuchan: the voice is not installed (run scripts/setup)\n");
+        return 1;
+    }
+    // Piece after piece, as the voice plays them, and the viseme of each phoneme as it sounds.
+    std::vector<int16_t> samples;
+    const int sampleRate = synth.sampleRate();
+    for (const auto& text : SplitIntoPieces(options.text.toStdString())) {
+        const SpeechPiece piece =
+            synth.Synthesize(text, SpeedForRate(options.rate), GainForVolume(options.volume));
+        for (size_t i = 0; options.visemes && i < piece.phonemes.size(); ++i) {
+            const std::string next =
+                i + 1 < piece.phonemes.size() ? piece.phonemes[i + 1].name : "";
+            const size_t at = samples.size() + piece.phonemes[i].start;
+            std::printf("viseme %lld %d\n", static_cast<long long>(at * 1000 / sampleRate),
+                        VisemeForPhoneme(piece.phonemes[i].name, next));
+        }
+        samples.insert(samples.end(), piece.samples.begin(), piece.samples.end());
+    }
+    if (!options.out.isEmpty() && !WriteWav(options.out, samples, sampleRate)) {
+        std::fprintf(stderr, "kazuchan: cannot write %s\n", qUtf8Printable(options.out));
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace kazu
