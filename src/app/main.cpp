@@ -59,7 +59,8 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("kazuchan"));
-    QApplication::setApplicationDisplayName(QStringLiteral("数ちゃん（V）v2.4"));
+    // Not the display name: Qt would append it to every caption, which are exact texts.
+    QGuiApplication::setDesktopFileName(QStringLiteral("kazuchan"));
     QTranslator qtJapanese;
     if (qtJapanese.load(QStringLiteral("qtbase_ja"),
                         QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
