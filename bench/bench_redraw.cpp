@@ -10,13 +10,15 @@
 
 namespace {
 
-void RedrawFinished(benchmark::State& state, const std::string& expression) {
+void RedrawFinished(benchmark::State& state, const std::string& expression, int places = 0) {
     kazu::InstallFontSubstitutions();
     QImage image(1800, 1000, QImage::Format_RGB32);
     kazu::QtCanvas canvas(&image);
     kazu::QuietHost host;
     kazu::RecordingVoice voice;
-    kazu::Kokuban model(host, voice, kazu::AppSettings{});
+    kazu::AppSettings settings;
+    settings.POINTMAX = places;
+    kazu::Kokuban model(host, voice, settings);
     model.SetClientSize(image.width(), image.height());
     model.Start(canvas, 96);
     for (char ch : expression) {
@@ -48,6 +50,14 @@ void BM_Redraw15x14DecimalMultiplication(benchmark::State& state) {
     RedrawFinished(state, "1234567.89012345*9876543.2109876=");
 }
 BENCHMARK(BM_Redraw15x14DecimalMultiplication)->Unit(benchmark::kMicrosecond);
+
+// 17 digits by 8 with as many quotient places as the division's 64-bit working allows: two
+// (with three or more the 20-digit working dividend overflows), so 11 quotient digits, each
+// with its product, underline and difference row.
+void BM_Redraw17By8Division2Places(benchmark::State& state) {
+    RedrawFinished(state, "12345678901234567/87654321=", 2);
+}
+BENCHMARK(BM_Redraw17By8Division2Places)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

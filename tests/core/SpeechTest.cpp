@@ -95,6 +95,17 @@ TEST(ReadAloud, QueuesThenBlinksAQuarterSecond) {
     EXPECT_EQ(f.log[3], "blink 250");
 }
 
+TEST(ReadAloud, AZeroQuotientWithARemainderKeepsItsZero) {
+    SpeechFixture f;
+    for (char ch : std::string("7/8=")) {
+        f.model.InputChar(ch);
+    }
+    f.model.R2Click();
+    EXPECT_EQ(f.voice.spoken().back(), "7わる8=0あまり7");
+    f.model.R2Click();  // read twice: the result text must not wear away
+    EXPECT_EQ(f.voice.spoken().back(), "7わる8=0あまり7");
+}
+
 TEST(ReadAloud, NothingForAnEmptyExpressionAndAFinalPointIsRead) {
     SpeechFixture f;
     f.model.R2Click();

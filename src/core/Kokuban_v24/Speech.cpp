@@ -92,7 +92,9 @@ void Kokuban::R2Click() {
         return;
     }
     std::string& result = board.operands.result;
-    if (!result.empty()) {
+    // A division's quotient and remainder are normal already; as one text "0R7" would lose
+    // its quotient.
+    if (!result.empty() && result.find('R') == std::string::npos) {
         result = NormalizeNumberText(result);
     }
     voice_.SetRate(settings.SIKISPRATE);
