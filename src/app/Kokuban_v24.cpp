@@ -27,10 +27,14 @@
 #include <QToolButton>
 
 #include "app/About_.h"
+#include "app/Bunex.h"
 #include "app/Face.h"
+#include "app/Joukenv24_.h"
 #include "app/KeyTranslation.h"
 #include "app/Memo.h"
 #include "app/Paths.h"
+#include "app/Sikiinpv.h"
+#include "app/Stepgov.h"
 
 // The pictures are compiled into a static library, which the linker would otherwise drop.
 static void InitResources() {
@@ -184,6 +188,17 @@ TKokubanForm::TKokubanForm(std::unique_ptr<SettingsStore> store, std::unique_ptr
     if (!face_->LoadPictures(QStringLiteral(":/face/"))) {
         messageSink_(QStringLiteral("Could not load or display bitmap"), QString(), false);
     }
+    input_ = new TInputForm(*this);
+    step_ = new TStepGoForm(
+        this, [this] { StepModeOff(); }, [this](const QKeyEvent& key) { KeyDown(key); });
+    pacer_->SetStepping(step_, board_, [this] { StepModeOff(); });
+    senEx_ = new TSenExForm(
+        *model_, this, [this] { SpeedButton3Dsp(); },
+        [this] { RunPaced([this] { model_->VK_DeleteKey(); }); });
+    senEx_->LoadPicture(FindDataFile(QStringLiteral("bunex.jpg")));
+    model_->SetExampleView(senEx_);
+    model_->LoadExamples(FindDataFile(QString::fromUtf8(kPatternFileName)).toStdString());
+    SpeedButton3Dsp();
     model_->SetCharacter(this);
     model_->SetClientSize(image_.width(), image_.height());
     const int dpi = screen() != nullptr ? static_cast<int>(screen()->logicalDotsPerInchY()) : 96;
@@ -235,12 +250,13 @@ void TKokubanForm::BuildPanel() {
     staticText2_ =
         PanelLabel(p, {}, {696, 11, 92, 19}, QStringLiteral("color: green; background: white;"));
     OnClick(staticText2_, [this] { StaticText2Click(); });
-    // The word-problem examples come with their own window; until then the button rests.
-    PanelButton(p, QStringLiteral("文"), {794, 10, 24, 24}, QStringLiteral("式の例題を表示する(Z)"))
-        ->setEnabled(false);
+    speedButton3_ = PanelButton(p, QStringLiteral("文"), {794, 10, 24, 24},
+                                QStringLiteral("式の例題を表示する(Z)"));
+    connect(speedButton3_, &QToolButton::clicked, this,
+            [this] { RunPaced([this] { model_->SpeedButton3Click(); }); });
     auto* read = PanelButton(p, QStringLiteral("読"), {820, 10, 24, 24},
                              QStringLiteral("入力式・答え・問題例を読み上げる（V）"));
-    connect(read, &QToolButton::clicked, this, [this] { model_->R2Click(); });
+    connect(read, &QToolButton::clicked, this, [this] { model_->YomiageClick(); });
     speedButton5_ = PanelButton(p, QStringLiteral("●"), {846, 10, 24, 24},
                                 QStringLiteral("問題例を読み上げる"));
     connect(speedButton5_, &QToolButton::clicked, this, [this] { SpeedButton5Click(); });
@@ -308,16 +324,17 @@ void TKokubanForm::BuildMenu() {
     add(board, QStringLiteral("終了(&X)"), [this] { Exit1Click(); });
 
     QMenu* speech = menuBar()->addMenu(QStringLiteral("音声(&S)"));
-    // Voice input needs the recogniser and its grammar; without them both stay disabled.
-    add(speech, QStringLiteral("音声入力開始(&S)"), nullptr);
-    add(speech, QStringLiteral("音声入力終了(&E)"), nullptr);
+    // Listening needs the recogniser and its grammar: enabled once they are ready.
+    startAction_ = add(speech, QStringLiteral("音声入力開始(&S)"), [this] { model_->S2Click(); });
+    startAction_->setEnabled(false);
+    add(speech, QStringLiteral("音声入力終了(&E)"), [this] { model_->E1Click(); });
     add(speech, QStringLiteral("読み上げ(&V)"), [this] { model_->R2Click(); });
     panelAction_ =
         add(speech, QStringLiteral("SpeechPanelを表示(&P)"), [this] { ToggleSpeechPanel(); });
     panelAction_->setCheckable(true);
 
     QMenu* conditions = menuBar()->addMenu(QStringLiteral("条件設定（&C)"));
-    add(conditions, QStringLiteral("条件設定(&J)"), nullptr);
+    add(conditions, QStringLiteral("条件設定(&J)"), [this] { SokudoClick(); });
     add(conditions, QStringLiteral("詳細設定(&A)"), nullptr);
 
     QMenu* view = menuBar()->addMenu(QStringLiteral("表示(&V)"));
@@ -379,6 +396,7 @@ void TKokubanForm::ResizeBoard() {
 void TKokubanForm::RunPaced(const std::function<void()>& work) {
     pacer_->Begin();
     work();
+    model_->HandleHeldRecognitions();
     pacer_->End();
     canvas_->SetBackground(model_->board.colours.background);
     if (pendingResize_) {
@@ -567,12 +585,127 @@ void TKokubanForm::SpeedButton5Click() {
     CaptionsChanged();
 }
 
+void TKokubanForm::SokudoClick() {
+    if (jouken_ != nullptr) {
+        return;  // already open
+    }
+    TJoukenSetForm dialog(*this, *model_);
+    jouken_ = &dialog;
+    dialog.exec();
+    jouken_ = nullptr;
+    Kokuban& m = *model_;
+    m.board.SetColourScheme(m.settings.DSP_CL_TYPE);
+    CaptionsChanged();
+    m.FormPaint();
+}
+
+void TKokubanForm::StepModeOff() {
+    model_->board.stepDisplay = false;
+    step_->hide();
+    messageSink_(QStringLiteral("ステップモードからぬけました。"), QStringLiteral("お知らせ14"),
+                 false);
+}
+
+void TKokubanForm::ShowInputPanel(bool shown) {
+    input_->setVisible(shown);
+}
+
+void TKokubanForm::ToggleInputPanelMinimized() {
+    if (input_->isMinimized()) {
+        input_->showNormal();
+    } else {
+        input_->showMinimized();
+    }
+}
+
+void TKokubanForm::SpeedButton3Dsp() {
+    const bool on = model_->example.on;
+    speedButton3_->setStyleSheet(on ? QStringLiteral("color: red; font-weight: bold;")
+                                    : QStringLiteral("color: blue; font-weight: bold;"));
+    speedButton5_->setVisible(on);
+}
+
 void TKokubanForm::ToggleSpeechPanel() {
-    const bool shown = model_->settings.SP_PANELSHOW != 1;
+    model_->SpeechPanel1Click();
+}
+
+void TKokubanForm::ShowSpeechPanel(bool shown) {
     panel1_->setVisible(shown);
     panelAction_->setChecked(shown);
     ResizeBoard();
-    model_->SetSpeechPanelShown(shown);
+}
+
+void TKokubanForm::SetStatusLine(const std::string& text, Colour background) {
+    const QColor colour{QRgb(background)};
+    // Dark grounds (green, red) take white letters.
+    const bool dark = colour.lightness() < 128 || background == 0xFF0000;
+    label1_->setText(Q(text));
+    label1_->setStyleSheet(QStringLiteral("font-weight: bold; font-size: 12pt; background: %1; "
+                                          "color: %2;")
+                               .arg(colour.name(), dark ? QStringLiteral("white")
+                                                        : QStringLiteral("black")));
+    label1_->repaint();
+}
+
+void TKokubanForm::ShowInMemo2(const std::string& text) {
+    memo2_->Clear();
+    memo2_->Insert(Q(text));
+}
+
+std::string TKokubanForm::Memo1Text() const {
+    return memo1_->toPlainText().toStdString();
+}
+
+void TKokubanForm::SetInputLevel(int level) {
+    spVolumeBar_->setValue(std::clamp(level, 0, 100));
+}
+
+void TKokubanForm::SetVoiceInputAvailable(bool available) {
+    startAction_->setEnabled(available);
+}
+
+void TKokubanForm::MinimizeProgram() {
+    showMinimized();
+}
+
+void TKokubanForm::RestoreProgram() {
+    showNormal();
+    setVisible(true);
+    raise();
+    activateWindow();
+    board_->setFocus();
+}
+
+void TKokubanForm::CloseProgram() {
+    // After the command's own handling has finished.
+    QTimer::singleShot(0, this, [this] { close(); });
+}
+
+void TKokubanForm::PrintBoard() {
+    Print1Click();
+}
+
+bool TKokubanForm::SettingsDialogOpen() const {
+    return jouken_ != nullptr;
+}
+
+void TKokubanForm::SetRecognizer(std::unique_ptr<Recognizer> recognizer,
+                                 const std::string& grammarPath) {
+    recognizer_ = std::move(recognizer);
+    model_->SpeechSetup(*recognizer_, grammarPath);
+    recognizer_->SetListener(this);
+}
+
+void TKokubanForm::OnRecognition(const Recognition& recognition) {
+    RunPaced([&] { model_->OnRecognition(recognition); });
+}
+
+void TKokubanForm::OnInputLevel(int level) {
+    model_->OnInputLevel(level);
+}
+
+void TKokubanForm::OnRecognizerLost(const std::string& reason) {
+    RunPaced([&] { model_->OnRecognizerLost(reason); });
 }
 
 void TKokubanForm::KeyDown(const QKeyEvent& event) {
@@ -608,8 +741,15 @@ bool TKokubanForm::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TKokubanForm::Timer1Timer() {
-    if (!pacer_->active()) {
-        model_->Timer1Timer();
+    if (pacer_->active()) {
+        return;
+    }
+    model_->Timer1Timer();
+    // Keys belong to the key map: the companions give the focus back, unless a panel button
+    // is being handled.
+    const QWidget* active = QApplication::activeWindow();
+    if (!input_->panelInUse() && active != nullptr && (active == input_ || active == face_)) {
+        activateWindow();
     }
 }
 
@@ -628,11 +768,16 @@ void TKokubanForm::ReadingLevel(int level) {
 // The face stays beside the board: placed on a resize, and, a little differently, when the
 // window has moved.
 void TKokubanForm::PlaceCompanions(int faceTopOffset, int faceRightOffset) {
-    if (closing_ || face_->windowState() != Qt::WindowNoState) {
+    if (closing_) {
         return;
     }
     const QRect frame = frameGeometry();
-    face_->move(frame.right() + 1 - faceRightOffset, frame.top() + faceTopOffset);
+    if (face_->windowState() == Qt::WindowNoState) {
+        face_->move(frame.right() + 1 - faceRightOffset, frame.top() + faceTopOffset);
+    }
+    if (input_->windowState() == Qt::WindowNoState) {
+        input_->move(frame.left() + frame.width() - 200, frame.top() + frame.height() - 220);
+    }
 }
 
 void TKokubanForm::moveEvent(QMoveEvent* event) {
@@ -644,6 +789,7 @@ void TKokubanForm::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     PlaceCompanions(160, face_->frameGeometry().width() + 20);
     face_->show();
+    input_->show();
     // Without a window manager a window never becomes active; greet on the first show then.
     QTimer::singleShot(0, this, [this] {
         if (isVisible()) {
@@ -668,6 +814,8 @@ void TKokubanForm::closeEvent(QCloseEvent* event) {
     s.TOP = bounds.y();
     s.HEIGHT = bounds.height();
     s.WIDTH = bounds.width();
+    s.BLEFT = senEx_->pos().x();
+    s.BTOP = senEx_->pos().y();
     if (!store_->Save(s)) {
         messageSink_(QStringLiteral("設定を保存できませんでした。\n") + Q(store_->path()) +
                          QStringLiteral("\n") + Q(store_->lastError()),

@@ -14,6 +14,7 @@
 #include "app/WindowPacer.h"
 #include "core/Kokuban_v24/Kokuban.h"
 #include "core/Settings.h"
+#include "speech/Recognizer.h"
 #include "speech/Voice.h"
 
 class QLabel;
@@ -29,10 +30,17 @@ namespace kazu {
 
 class BoardView;
 class TFaceS;
+class TSenExForm;
+class TInputForm;
+class TStepGoForm;
+class TJoukenSetForm;
 class UpDown;
 class Memo;
 
-class TKokubanForm : public QMainWindow, public Host, public CharacterView {
+class TKokubanForm : public QMainWindow,
+                     public Host,
+                     public CharacterView,
+                     public RecognizerListener {
     Q_OBJECT
   public:
     TKokubanForm(std::unique_ptr<SettingsStore> store, std::unique_ptr<Voice> voice,
@@ -63,12 +71,38 @@ class TKokubanForm : public QMainWindow, public Host, public CharacterView {
     void CaptionsChanged() override;
     void OpenFontDialog() override;
     void PostKey(int virtualKey) override;
+    void SetStatusLine(const std::string& text, Colour background) override;
+    void ShowInMemo2(const std::string& text) override;
+    std::string Memo1Text() const override;
+    void SetInputLevel(int level) override;
+    void SetVoiceInputAvailable(bool available) override;
+    void ShowSpeechPanel(bool shown) override;
+    void MinimizeProgram() override;
+    void RestoreProgram() override;
+    void CloseProgram() override;
+    void PrintBoard() override;
+    bool SettingsDialogOpen() const override;
+
+    // Voice input: the form keeps the recogniser and runs its recognitions as it runs keys,
+    // so that input during a drawing's pauses waits for the drawing.
+    void SetRecognizer(std::unique_ptr<Recognizer> recognizer, const std::string& grammarPath);
+    void OnRecognition(const Recognition& recognition) override;
+    void OnInputLevel(int level) override;
+    void OnRecognizerLost(const std::string& reason) override;
+    void OpenSettingsDialog() override { SokudoClick(); }
+    void ShowInputPanel(bool shown) override;
+    void ToggleInputPanelMinimized() override;
 
     // CharacterView.
     void VisemeDsp(int viseme) override;
     void MabatakiDsp(int milliseconds) override;
     void ReadingLevel(int level) override;
     TFaceS* face() const { return face_; }
+    TInputForm* inputPanel() const { return input_; }
+    TStepGoForm* stepWindow() const { return step_; }
+    WindowPacer* pacer() const { return pacer_; }
+    // The settings dialog while it is open, else nullptr.
+    TJoukenSetForm* settingsDialog() const { return jouken_; }
 
     // Menu commands.
     void Print1Click();
@@ -85,7 +119,17 @@ class TKokubanForm : public QMainWindow, public Host, public CharacterView {
     void StaticText2Click();
     void UpDown1Click(int position);
     void SpeedButton5Click();
+    // The "文" button in red while the example switch is on, blue while off; "●" with it.
+    void SpeedButton3Dsp();
+    TSenExForm* senEx() const { return senEx_; }
     void ToggleSpeechPanel();
+    // The settings dialog, modal; afterwards the board and the panel show what it set.
+    void SokudoClick();
+    // Y of the step window: stepping off, and the user told.
+    void StepModeOff();
+
+    // Runs an operation that may draw with pauses: input meanwhile is held back until it ends.
+    void RunPaced(const std::function<void()>& work);
 
     // The key map, with the key translated from Qt's numbering.
     void KeyDown(const QKeyEvent& event);
@@ -100,11 +144,16 @@ class TKokubanForm : public QMainWindow, public Host, public CharacterView {
   private:
     std::unique_ptr<SettingsStore> store_;
     std::unique_ptr<Voice> voice_;
+    // Before the model, which lets go of it when destroyed.
+    std::unique_ptr<Recognizer> recognizer_;
     std::unique_ptr<Kokuban> model_;
     QImage image_;
     std::unique_ptr<QtCanvas> canvas_;
     WindowPacer* pacer_ = nullptr;
     TFaceS* face_ = nullptr;
+    TInputForm* input_ = nullptr;
+    TStepGoForm* step_ = nullptr;
+    TJoukenSetForm* jouken_ = nullptr;
     BoardView* board_ = nullptr;
     QScrollBar* scrollBar_ = nullptr;
     QTimer timer1_;
@@ -128,14 +177,16 @@ class TKokubanForm : public QMainWindow, public Host, public CharacterView {
     Memo* memo2_ = nullptr;
     QComboBox* comboBox1_ = nullptr;
     QToolButton* speedButton5_ = nullptr;
+    QToolButton* speedButton3_ = nullptr;
+    TSenExForm* senEx_ = nullptr;
     UpDown* upDown1_ = nullptr;
     QAction* panelAction_ = nullptr;
+    QAction* startAction_ = nullptr;
 
     void BuildPanel();
     void BuildMenu();
     void ApplyStoredBounds();
     void ResizeBoard();
-    void RunPaced(const std::function<void()>& work);
     void OpenHelp(const QString& chmName, const QString& missingMessage);
     void FontDialog1Apply(const QFont& font);
     void Timer1Timer();

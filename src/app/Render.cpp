@@ -8,6 +8,8 @@
 #include <map>
 #include <optional>
 
+#include "app/Bunex.h"
+#include "app/Paths.h"
 #include "app/QtCanvas.h"
 #include "core/Kokuban_v24/Kokuban.h"
 #include "core/Kokuban_v24/QuietHost.h"
@@ -20,7 +22,8 @@ const char* const kRenderUsage =
     "usage: kazuchan --render EXPR [--out FILE.png|FILE.pdf] [--dump]\n"
     "       [--settings FILE] [--places N] [--scheme 0|1] [--font NAME] [--font-size N]\n"
     "       [--line-break 0|1] [--carries 0|1] [--borrows 0|1] [--labels 0|1]\n"
-    "       [--guide 0|1] [--speed N] [--panel 0|1]\n";
+    "       [--guide 0|1] [--speed N] [--panel 0|1]\n"
+    "       [--example [--patterns FILE]]   the word-problem example window instead\n";
 
 namespace {
 
@@ -58,6 +61,8 @@ struct RenderOptions {
     AppSettings settings;
     int labels = 0;
     int guide = 0;
+    bool example = false;
+    QString patterns;
 };
 
 std::optional<int> IntValue(const QString& text, int low, int high) {
@@ -112,6 +117,10 @@ std::optional<QString> Parse(const QStringList& args, RenderOptions& options) {
             options.dump = true;
             continue;
         }
+        if (name == QLatin1String("--example")) {
+            options.example = true;
+            continue;
+        }
         if (i + 1 >= args.size()) {
             return name + QStringLiteral(" needs a value");
         }
@@ -120,6 +129,8 @@ std::optional<QString> Parse(const QStringList& args, RenderOptions& options) {
             continue;
         } else if (name == QLatin1String("--out")) {
             options.out = value;
+        } else if (name == QLatin1String("--patterns")) {
+            options.patterns = value;
         } else if (name == QLatin1String("--font")) {
             s.FONTNAME = value.toStdString();
         } else if (auto it = ints.find(name); it != ints.end()) {
@@ -133,6 +144,9 @@ std::optional<QString> Parse(const QStringList& args, RenderOptions& options) {
         } else {
             return QStringLiteral("unknown option ") + name;
         }
+    }
+    if (!options.patterns.isEmpty() && !options.example) {
+        return QStringLiteral("--patterns belongs to --example");
     }
     if (!options.out.isEmpty() &&
         !options.out.endsWith(QLatin1String(".png"), Qt::CaseInsensitive) &&
@@ -214,6 +228,48 @@ bool WritePdf(const RenderOptions& options, const QString& path) {
     return true;
 }
 
+// The example window for the finished calculation, as the "文" button opens it.
+int RenderExample(const RenderOptions& options) {
+    if (options.out.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive)) {
+        std::cerr << "kazuchan: the example window is written as a .png picture\n";
+        return 2;
+    }
+    RenderHost host(true);
+    Kokuban model(host, host, options.settings);
+    QImage board(902, 567, QImage::Format_RGB32);
+    QtCanvas boardCanvas(&board);
+    model.SetClientSize(board.width(), board.height());
+    model.Start(boardCanvas, 96);
+    model.board.setSpeed(0);
+    TypeExpression(options, model);
+    const bool calculated = model.state.entry.drawReady && !model.state.entryOpen;
+    model.LoadExamples((options.patterns.isEmpty()
+                            ? FindDataFile(QString::fromUtf8(kPatternFileName))
+                            : options.patterns)
+                           .toStdString());
+    // The switch as the button turns it; the window is drawn here once, never shown.
+    model.SpeedButton3Click();
+    if (!calculated || !model.example.on) {
+        return 1;
+    }
+    TSenExForm window(model, nullptr, {}, {});
+    window.LoadPicture(FindDataFile(QStringLiteral("bunex.jpg")));
+    std::vector<std::string> log;
+    window.Redraw(&log);
+    if (options.dump) {
+        for (const auto& line : log) {
+            std::cout << line << "\n";
+        }
+        std::cout << "result " << QuotedText(model.board.operands.result) << "\n";
+        std::cout.flush();
+    }
+    if (!options.out.isEmpty() && !window.grab().save(options.out)) {
+        std::cerr << "kazuchan: cannot write " << options.out.toStdString() << "\n";
+        return 2;
+    }
+    return 0;
+}
+
 }  // namespace
 
 int RunRender(const QStringList& arguments) {
@@ -223,6 +279,9 @@ int RunRender(const QStringList& arguments) {
         return 2;
     }
     InstallFontSubstitutions();
+    if (options.example) {
+        return RenderExample(options);
+    }
     // A first, silent pass on a picture too small to keep anything finds the board's size.
     QImage probe(1, 1, QImage::Format_RGB32);
     const Drawn measured = Draw(options, &probe, QSize(20000, 20000), false);

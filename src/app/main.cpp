@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "app/Hear.h"
 #include "app/Kokuban_v24.h"
 #include "app/Paths.h"
 #include "app/QtCanvas.h"
@@ -30,16 +31,24 @@ bool IsRender(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     if (argc > 1 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
-        std::printf("usage: kazuchan            open the blackboard window\n%s%s",
-                    kazu::kRenderUsage, kazu::kSayUsage);
+        std::printf("usage: kazuchan            open the blackboard window\n%s%s%s",
+                    kazu::kRenderUsage, kazu::kSayUsage, kazu::kHearUsage);
         return 0;
     }
     if (IsRender(argc, argv)) {
         if (std::getenv("QT_QPA_PLATFORM") == nullptr) {
             setenv("QT_QPA_PLATFORM", "offscreen", 1);  // no window is ever shown
         }
-        QGuiApplication app(argc, argv);
+        // The example window is a widget, drawn without being shown.
+        QApplication app(argc, argv);
         return kazu::RunRender(QCoreApplication::arguments().mid(2));
+    }
+    if (argc > 1 && std::strcmp(argv[1], "--hear") == 0) {
+        if (std::getenv("QT_QPA_PLATFORM") == nullptr) {
+            setenv("QT_QPA_PLATFORM", "offscreen", 1);  // the board is drawn, never shown
+        }
+        QGuiApplication app(argc, argv);
+        return kazu::RunHear(QCoreApplication::arguments().mid(2));
     }
     if (argc > 1 && std::strcmp(argv[1], "--say") == 0) {
         QCoreApplication app(argc, argv);

@@ -60,6 +60,14 @@ int Board::Text(int x, int y, const std::string& text) {
 }
 
 void Board::StepDelay() {
+    if (stepDisplay && pacer_ != nullptr) {
+        if (!pacer_->WaitForStep()) {
+            stepDisplay = false;
+            setSpeed(0);
+            cutShort = true;
+        }
+        return;
+    }
     if (speed() > 0 && pacer_ != nullptr) {
         pacer_->Pause(speed() * 100);
     }

@@ -90,6 +90,9 @@ class Board {
     ColourScheme colours = SchemeColours(0);
     // Set when SkipCheck cut the pauses short.
     bool cutShort = false;
+    // The step display option: each pause waits for the user instead of the clock. Held for
+    // the running program only.
+    bool stepDisplay = false;
 
     void SetCanvas(Canvas* canvas) { canvas_ = canvas; }
     Canvas* canvas() const { return canvas_; }

@@ -35,6 +35,9 @@ class Pacer {
     virtual ~Pacer() = default;
     virtual void Pause(int milliseconds) = 0;
     virtual bool SkipRequested() = 0;
+    // Stepping by hand: waits for the user's go-ahead instead of the clock. False when the
+    // user asked for the rest at once, which also ends the stepping.
+    virtual bool WaitForStep() { return true; }
 };
 
 }  // namespace kazu

@@ -56,6 +56,8 @@ class RenderTest : public QObject {
     void writesPictures();
     void speedOnlyShowsInTheDump();
     void settingsFileIsReadAndOptionsOverrideIt();
+    void exampleWindowOfTheCalculation();
+    void exampleWithBadPatternFiles();
 };
 
 void RenderTest::dumpDescribesTheBoard() {
@@ -177,6 +179,55 @@ void RenderTest::settingsFileIsReadAndOptionsOverrideIt() {
     QVERIFY2(over.out.front().startsWith(QLatin1String("metrics fontSize=30 ")),
              qPrintable(over.out.front()));
     QCOMPARE(Corner(overridden), QRgb(0x008000));
+}
+
+void RenderTest::exampleWindowOfTheCalculation() {
+    QTemporaryDir folder;
+    const QString png = folder.filePath(QStringLiteral("example.png"));
+    const Run run = Render({QStringLiteral("17/5="), QStringLiteral("--example"),
+                            QStringLiteral("--dump"), QStringLiteral("--out"), png});
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY(
+        run.out.contains(QStringLiteral("text 100 259 16 #000000 \"（検算式： 5×3＋2＝17 ）\"")));
+    QVERIFY(Starting(run.out, QStringLiteral("text 30 10 18 #0000FF \"★タイプ [17]："))
+                .front()
+                .endsWith(QStringLiteral("（余り有り)》の問題例\"")));
+    QCOMPARE(run.out.back(), QStringLiteral("result \"3R2\""));
+    QVERIFY(run.err.contains(QStringLiteral("speak \"文章題の例文を表示しました。\"")));
+    QCOMPARE(QImage(png).size(), QSize(805, 336));
+
+    // No finished calculation, or no pattern file: nothing to draw.
+    QCOMPARE(Render({QStringLiteral("12+"), QStringLiteral("--example")}).exitCode, 1);
+    const Run missing = Render({QStringLiteral("12+5="), QStringLiteral("--example"),
+                                QStringLiteral("--patterns"), folder.filePath("none.txt")});
+    QCOMPARE(missing.exitCode, 1);
+    QVERIFY(!Starting(missing.err, QStringLiteral("message \"★☆お願い☆★\"")).isEmpty());
+    QCOMPARE(Render({QStringLiteral("1+2="), QStringLiteral("--patterns"), png}).exitCode, 2);
+}
+
+void RenderTest::exampleWithBadPatternFiles() {
+    QTemporaryDir folder;
+    QByteArray binary(3000, '\0');
+    for (int i = 0; i < binary.size(); ++i) {
+        binary[i] = static_cast<char>((i * 7919) % 251);
+    }
+    const QByteArray files[] = {
+        {},
+        "NUM:-1\nBun1:@[前数]\nNUM:99\nBun1:" + QByteArray(1000, 'x') + "\nxxKang:mid\n",
+        "NUM:1\nBun1:\xEF\xBB\xBF\xE3\x82\x8A\xE3\x82\x93\xE3\x81\x94 @[前数]\n",  // UTF-8
+        "NUM:1\nBun1:" + binary,
+    };
+    for (const QByteArray& bytes : files) {
+        const QString path = folder.filePath(QStringLiteral("bunExPtrn.txt"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        file.close();
+        const Run run = Render({QStringLiteral("12+5="), QStringLiteral("--example"),
+                                QStringLiteral("--patterns"), path, QStringLiteral("--dump")});
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY(run.out.contains(QStringLiteral("text 30 225 20 #FF0000 \"［式］\"")));
+    }
 }
 
 QTEST_GUILESS_MAIN(RenderTest)

@@ -26,13 +26,41 @@ class RecordingHost : public Host {
     void Beep() override { ++beeps; }
     void InsertIntoMemo1(const std::string& text) override { memo1 += text; }
     void ClearMemo1() override { memo1.clear(); }
-    void ClearMemo2() override {}
+    void ClearMemo2() override { memo2.clear(); }
     void BoardChanged() override { ++boardChanges; }
     void SetScrollPosition(int position) override { scrollPosition = position; }
     void CaptionsChanged() override { ++captionChanges; }
     void OpenFontDialog() override { ++fontDialogs; }
+    void OpenSettingsDialog() override { ++settingsDialogs; }
+    void ShowInputPanel(bool shown) override { inputPanelShown = shown; }
+    void ToggleInputPanelMinimized() override { ++inputPanelToggles; }
+    int settingsDialogs = 0;
+    bool inputPanelShown = false;
+    int inputPanelToggles = 0;
     void PostKey(int virtualKey) override { postedKeys.push_back(virtualKey); }
     std::vector<int> postedKeys;
+    void SetStatusLine(const std::string& text, Colour background) override {
+        statusLine = text;
+        statusColour = background;
+    }
+    void ShowInMemo2(const std::string& text) override { memo2 = text; }
+    std::string Memo1Text() const override { return memo1; }
+    void SetInputLevel(int level) override { inputLevel = level; }
+    void SetVoiceInputAvailable(bool available) override { voiceInputAvailable = available; }
+    void ShowSpeechPanel(bool shown) override { speechPanelShown = shown; }
+    void MinimizeProgram() override { windowActions.push_back("minimize"); }
+    void RestoreProgram() override { windowActions.push_back("restore"); }
+    void CloseProgram() override { windowActions.push_back("close"); }
+    void PrintBoard() override { windowActions.push_back("print"); }
+    bool SettingsDialogOpen() const override { return settingsDialogOpen; }
+    std::string statusLine;
+    Colour statusColour = 0;
+    std::string memo2;
+    int inputLevel = 0;
+    bool voiceInputAvailable = false;
+    bool speechPanelShown = true;
+    bool settingsDialogOpen = false;
+    std::vector<std::string> windowActions;
 };
 
 struct BoardFixture {

@@ -219,6 +219,8 @@ void Kokuban::EqualsSequence() {
     if (settings.SIKISPEAK != 0) {
         SpeakMessage(state.expression + result);
     }
+    // After the answer is said, so that a read example follows it.
+    ExampleAfterEquals();
 }
 
 void Kokuban::KeyInputChar(char ch) {
@@ -305,9 +307,11 @@ void Kokuban::VK_DeleteKey() {
     }
     host_.ClearMemo1();
     host_.ClearMemo2();
+    example.readingText.clear();
     if (state.replaying) {
         return;
     }
+    HideExample();
     if (settings.MSGSPEAK != 0) {
         SpeakMessage("クリア－しました。");
     }
@@ -329,6 +333,7 @@ void Kokuban::ReCalcButtonClick() {
         InputChar(ch);
     }
     state.replaying = false;
+    ExampleAfterRecalculation();
 }
 
 void Kokuban::HomeDsp() {
@@ -353,6 +358,14 @@ void Kokuban::KaigyouToggle() {
     settings.KAIGYO_FLAG = 1 - settings.KAIGYO_FLAG;
     GamenClear();
     HomeDsp();
+}
+
+void Kokuban::SetLineBreak(int flag) {
+    settings.KAIGYO_FLAG = flag;
+    if (!state.entryOpen) {
+        GamenClear();
+        HomeDsp();
+    }
 }
 
 void Kokuban::IroChange() {

@@ -42,6 +42,7 @@ void Kokuban::KeyWithCtrl(int key) {
 }
 
 void Kokuban::F8Key() {
+    host_.ToggleInputPanelMinimized();
     if (!state.expression.empty()) {
         return;
     }
@@ -87,8 +88,14 @@ void Kokuban::KeyOfCalculator(int key) {
         case 'R':
             ReCalcButtonClick();
             return;
+        case 'J':
+            host_.OpenSettingsDialog();
+            return;
         case 'L':
             KaigyouToggle();
+            return;
+        case 'Z':
+            SpeedButton3Click();
             return;
         case 'H':
         case vk::kInsert:

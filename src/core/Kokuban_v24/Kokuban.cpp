@@ -13,6 +13,9 @@ Kokuban::Kokuban(Host& host, Voice& voice, const AppSettings& initial)
 
 Kokuban::~Kokuban() {
     voice_.SetListener(nullptr);
+    if (recognizer_ != nullptr) {
+        recognizer_->SetListener(nullptr);
+    }
 }
 
 void Kokuban::Start(Canvas& windowCanvas, int screenDpi) {
@@ -77,13 +80,16 @@ void Kokuban::Timer1Timer() {
 
 void Kokuban::FormPaint() {
     const int speed = board.speed();
+    const bool stepping = board.stepDisplay;
     BoardLayout& l = board.layout;
     l.scrollOffset = scrollPosition_;
     canvas().FillRect(0, 0, clientWidth_, clientHeight_, board.colours.background);
     DrawMarker();
     board.setSpeed(0);
+    board.stepDisplay = false;
     board.DrawCalculation();
     board.setSpeed(speed);
+    board.stepDisplay = stepping;
     host_.BoardChanged();
 }
 
@@ -171,9 +177,13 @@ void Kokuban::PrintOn(Canvas& page) {
     l.rowHeight = l.textHeight;
     l.scrollOffset = 0;
     board.SetColourScheme(1);
+    // A page is drawn whole, never step by step.
+    const bool stepping = board.stepDisplay;
+    board.stepDisplay = false;
     drawing_ = true;
     board.DrawCalculation();
     drawing_ = false;
+    board.stepDisplay = stepping;
     state.restoreText = state.expression;
     board.SetColourScheme(settings.DSP_CL_TYPE);
     board.SetCanvas(windowCanvas_);

@@ -4,15 +4,21 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
+#include <functional>
 #include <random>
 #include <string>
 
 #include "core/Board.h"
+#include "core/Clock.h"
+#include "core/Bunex/Bunex.h"
+#include "core/Bunex/Reibun.h"
 #include "core/Funcsv.h"
 #include "core/Kokuban_v24/CalcState.h"
 #include "core/Kokuban_v24/Character.h"
 #include "core/Kokuban_v24/Keys.h"
 #include "core/Settings.h"
+#include "speech/Recognizer.h"
 #include "speech/Voice.h"
 
 namespace kazu {
@@ -36,9 +42,28 @@ class Host : public BoardHost {
     // A caption of the speech panel changed (quotient places, carries, borrows, colours).
     virtual void CaptionsChanged() = 0;
     virtual void OpenFontDialog() = 0;
+    // The settings dialog, modal; returns when it has closed.
+    virtual void OpenSettingsDialog() = 0;
+    // The input panel beside the board: shown or hidden, and minimised or restored (F8).
+    virtual void ShowInputPanel(bool shown) = 0;
+    virtual void ToggleInputPanelMinimized() = 0;
+    // Voice input: the speech panel's status line, the command box (Memo2), the input level
+    // bar and the menu item that starts listening.
+    virtual void SetStatusLine(const std::string& text, Colour background) = 0;
+    virtual void ShowInMemo2(const std::string& text) = 0;
+    virtual std::string Memo1Text() const = 0;
+    virtual void SetInputLevel(int level) = 0;
+    virtual void SetVoiceInputAvailable(bool available) = 0;
+    virtual void ShowSpeechPanel(bool shown) = 0;
+    // The program's window: minimised, brought back to the front, closed (ends the program).
+    virtual void MinimizeProgram() = 0;
+    virtual void RestoreProgram() = 0;
+    virtual void CloseProgram() = 0;
+    virtual void PrintBoard() = 0;
+    virtual bool SettingsDialogOpen() const = 0;
 };
 
-class Kokuban : public VoiceListener {
+class Kokuban : public VoiceListener, public RecognizerListener {
   public:
     static constexpr int kSpeechPanelHeight = 90;
     static constexpr int kScrollStep = 4;
@@ -72,6 +97,8 @@ class Kokuban : public VoiceListener {
     void HomeDsp();
     void GamenClear();
     void KaigyouToggle();
+    // The settings dialog's line-break box: a finished calculation is drawn again with it.
+    void SetLineBreak(int flag);
     void IroChange();
     void ResetEntry();
     void FreezeEntry();
@@ -129,10 +156,47 @@ class Kokuban : public VoiceListener {
     void OnEndStream() override {}
     const std::string& greetingText() const { return greetingText_; }
 
+    // The word-problem examples: the pattern file (an empty path when there is none), the
+    // switch of the "文" button (key Z), the drawing of the example window and its reading.
+    ExampleState example;
+    void SetExampleView(ExampleView* view) { example.view = view; }
+    void LoadExamples(const std::string& path);
+    void SpeedButton3Click();
+    // Draws the example for the finished calculation, or the blank layout when there is
+    // none; the hint label's caption and size come back with the texts.
+    ReibunTexts ReibunDsp(Canvas& canvas);
+    void ReibunYomi();
+    // The button "読": the expression and answer, then the example when its reading is on.
+    void YomiageClick();
+    // Hides the example window if it is shown (the spoken clear).
+    void HideExample();
+
     // Set while a calculation is being drawn with its pauses.
     bool drawing() const { return drawing_; }
     // Set while recognised speech is fed in, so single characters are not echoed.
     bool fromRecognition = false;
+
+    // Voice input. SpeechSetup is the window's start-up step; the recogniser lives as long as
+    // the owner.
+    void SpeechSetup(Recognizer& recognizer, const std::string& grammarPath);
+    void S2Click();
+    void E1Click();
+    void SpeechPanel1Click();
+    void StatusLine(bool on);
+    void EnterCommandMode();
+    void ReturnToCalculationMode();
+    void OnRecognition(const Recognition& recognition) override;
+    void OnInputLevel(int level) override;
+    void OnRecognizerLost(const std::string& reason) override;
+    // Recognitions that came during a paced drawing or another recognition's handling.
+    void HandleHeldRecognitions();
+    void RunCommand(int number);
+    int EvaluateSpokenExpression(const std::string& text);
+    bool voiceInputUnavailable() const { return voiceUnavailable_; }
+    bool resumePending() const { return resumePending_; }
+    std::string SpokenExpression;
+    std::string lastSpokenAnswer;
+    std::function<LocalTime()> clock = SystemLocalTime;
 
   private:
     Host& host_;
@@ -143,6 +207,11 @@ class Kokuban : public VoiceListener {
     int scrollPosition_ = 0;
     int scrollRange_ = 0;
     bool drawing_ = false;
+    Recognizer* recognizer_ = nullptr;
+    bool voiceUnavailable_ = true;
+    bool resumePending_ = false;
+    bool hearing_ = false;
+    std::deque<Recognition> heldRecognitions_;
     bool rebuilding_ = false;
     bool greeted_ = false;
     std::string greetingText_;
@@ -167,6 +236,24 @@ class Kokuban : public VoiceListener {
     void KeyWithShift(int key);
     void KeyWithCtrl(int key);
     void KeyOfCalculator(int key);
+    bool ExampleReady() const;
+    void SetRemainderFlag();
+    void ExampleAfterEquals();
+    void ExampleAfterRecalculation();
+    void HandleRecognition(const Recognition& recognition);
+    void ShowInMemo1(const std::string& text);
+    void FeedSpoken(const std::string& text);
+    bool CalculationWordCommand(const std::string& text);
+    void SpokenExpressionInput(std::string text);
+    void CommandReplies(int number);
+    void CommandSettings(int number);
+    void CommandWindow(int number);
+    void CommandListening(int number);
+    void ChangeRate(int step);
+    void ChangeVolume(int step);
+    void SpeakTime(bool longFormat);
+    void SpeakDate();
+    void PanelShowCommand(bool show);
 };
 
 }  // namespace kazu

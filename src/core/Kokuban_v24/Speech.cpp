@@ -167,7 +167,9 @@ void Kokuban::FormActivate() {
         return;
     }
     greetingText_ = "。こんにちわ！" + settings.USERSYOBINA + "。数ちゃんです。";
-    if (settings.SRFLAG == 1 && settings.HEAROK != 0) {
+    const bool voiceOnly = settings.SRFLAG == 1 && settings.HEAROK != 0;
+    host_.ShowInputPanel(!voiceOnly);
+    if (voiceOnly) {
         greetingText_ +=
             "今は音声入力による計算モードです。使い方が分からなかったら、「コマンド」と言って、"
             "次に「ヘルプ」と言えばいいっちゃ。";

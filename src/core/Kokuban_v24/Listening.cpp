@@ -1,0 +1,221 @@
+// Starting and stopping voice input, the two listening modes, the status line and the first
+// step of every recognition.
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+
+#include "core/Kokuban_v24/Kokuban.h"
+
+namespace kazu {
+namespace {
+
+constexpr Colour kStatusGreen = 0x008000;
+constexpr Colour kStatusRed = 0xFF0000;
+constexpr Colour kStatusYellow = 0xFFFF00;
+// Longer than any utterance; keeps a runaway engine from feeding megabytes into the entry.
+constexpr size_t kMaxRecognitionBytes = 1024;
+// Recognitions kept while the board is busy; more than a child can say during one drawing.
+constexpr size_t kMaxHeldRecognitions = 16;
+
+bool SameIgnoringCase(const std::string& a, const std::string& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return std::tolower(static_cast<unsigned char>(x)) ==
+               std::tolower(static_cast<unsigned char>(y));
+    });
+}
+
+int CommandNumber(const Recognition& recognition) {
+    for (const SemanticProperty& property : recognition.properties) {
+        if (!SameIgnoringCase(property.name, "chosencommand")) {
+            continue;
+        }
+        for (const SemanticProperty& child : property.children) {
+            if (child.name == "commandvalue") {
+                int number = 0;
+                const char* end = child.value.data() + child.value.size();
+                const auto parsed = std::from_chars(child.value.data(), end, number);
+                return parsed.ec == std::errc{} && parsed.ptr == end ? number : 0;
+            }
+        }
+        return 0;
+    }
+    return 0;
+}
+
+// Cut at a character boundary, never inside a UTF-8 sequence.
+std::string Truncated(const std::string& text) {
+    if (text.size() <= kMaxRecognitionBytes) {
+        return text;
+    }
+    size_t end = kMaxRecognitionBytes;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) {
+        --end;
+    }
+    return text.substr(0, end);
+}
+
+}  // namespace
+
+void Kokuban::SpeechSetup(Recognizer& recognizer, const std::string& grammarPath) {
+    recognizer_ = &recognizer;
+    recognizer.SetListener(this);
+    recognizer.DictationLoad();
+    recognizer.DictationSetState(0);
+    voiceUnavailable_ = recognizer.CmdLoadFromFile(grammarPath) < 0;
+    if (!voiceUnavailable_) {
+        recognizer.CmdSetRuleIdState(0, 0);
+        voiceUnavailable_ = recognizer.DictationSetState(1) < 0;
+    }
+    host_.SetVoiceInputAvailable(!voiceUnavailable_);
+    if (voiceUnavailable_) {
+        settings.SRFLAG = 0;
+        settings.HEAROK = 0;
+    }
+    commandMode = false;
+    StatusLine(settings.SRFLAG == 1);
+    host_.CaptionsChanged();
+    SpokenExpression.clear();
+}
+
+void Kokuban::S2Click() {
+    if (voiceUnavailable_ || recognizer_ == nullptr) {
+        host_.Beep();
+        host_.Beep();
+        return;
+    }
+    if (settings.SRFLAG == 1) {
+        return;
+    }
+    R1Click();
+    recognizer_->CmdSetRuleIdState(0, 0);
+    if (recognizer_->DictationSetState(1) < 0) {
+        host_.Beep();
+        voice_.Speak("音声認識ができません。", Voice::kAsync);
+        return;
+    }
+    host_.ShowInputPanel(false);
+    SpokenExpression.clear();
+    state.expression.clear();
+    state.restoreText.clear();
+    ResetEntry();
+    commandMode = false;
+    settings.SRFLAG = 1;
+    settings.HEAROK = 1;
+    StatusLine(true);
+    VK_DeleteKey();
+    state.entryOpen = true;
+    fromRecognition = false;
+    voice_.Speak("音声入力ができます。", Voice::kAsync);
+}
+
+void Kokuban::E1Click() {
+    if (settings.SRFLAG != 1 || recognizer_ == nullptr) {
+        return;
+    }
+    if (recognizer_->DictationSetState(0) < 0) {
+        return;
+    }
+    settings.SRFLAG = 0;
+    settings.HEAROK = 0;
+    host_.ShowInputPanel(true);
+    R1Click();
+    voice_.Speak("音声入力をオフにしました。読み上げは可能です。", Voice::kAsync);
+    StatusLine(false);
+}
+
+void Kokuban::SpeechPanel1Click() {
+    const bool shown = settings.SP_PANELSHOW != 1;
+    host_.ShowSpeechPanel(shown);
+    SetSpeechPanelShown(shown);
+}
+
+void Kokuban::StatusLine(bool on) {
+    if (!on) {
+        host_.SetStatusLine("×××××", kStatusGreen);
+    } else if (commandMode) {
+        host_.SetStatusLine("命令してね！", kStatusRed);
+    } else {
+        host_.SetStatusLine("式を言って!!", kStatusYellow);
+    }
+}
+
+void Kokuban::EnterCommandMode() {
+    if (recognizer_ != nullptr) {
+        recognizer_->DictationSetState(0);
+        recognizer_->CmdSetRuleIdState(0, 1);
+    }
+    commandMode = true;
+}
+
+void Kokuban::ReturnToCalculationMode() {
+    if (recognizer_ != nullptr) {
+        recognizer_->CmdSetRuleIdState(0, 0);
+        recognizer_->DictationSetState(1);
+    }
+    commandMode = false;
+}
+
+void Kokuban::OnRecognition(const Recognition& recognition) {
+    // A recognition in the middle of a paced drawing or of another recognition's replies
+    // would enter characters into a calculation that is half drawn: it waits its turn.
+    if (drawing_ || hearing_) {
+        if (heldRecognitions_.size() < kMaxHeldRecognitions) {
+            heldRecognitions_.push_back(recognition);
+        }
+        return;
+    }
+    HandleRecognition(recognition);
+    HandleHeldRecognitions();
+}
+
+void Kokuban::HandleHeldRecognitions() {
+    while (!heldRecognitions_.empty() && !drawing_ && !hearing_) {
+        const Recognition next = std::move(heldRecognitions_.front());
+        heldRecognitions_.pop_front();
+        HandleRecognition(next);
+    }
+}
+
+void Kokuban::HandleRecognition(const Recognition& recognition) {
+    const std::string text = Truncated(recognition.text);
+    if (text.empty()) {
+        return;
+    }
+    hearing_ = true;
+    host_.ShowInMemo2(text);
+    if (commandMode) {
+        const int number = CommandNumber(recognition);
+        if (number > 0) {
+            RunCommand(number);
+        }
+    } else if (settings.HEAROK != 0) {
+        CalculationWordCommand(text);
+    }
+    hearing_ = false;
+}
+
+void Kokuban::OnInputLevel(int level) {
+    host_.SetInputLevel(std::clamp(level, 0, 100));
+}
+
+void Kokuban::OnRecognizerLost(const std::string& reason) {
+    voiceUnavailable_ = true;
+    heldRecognitions_.clear();
+    host_.SetVoiceInputAvailable(false);
+    host_.ShowInMemo2(reason);
+    if (settings.SRFLAG == 1) {
+        settings.SRFLAG = 0;
+        settings.HEAROK = 0;
+        commandMode = false;
+        host_.ShowInputPanel(true);
+        voice_.Speak("音声認識ができません。", Voice::kAsync);
+    }
+    StatusLine(false);
+}
+
+void Kokuban::ShowInMemo1(const std::string& text) {
+    host_.ClearMemo1();
+    host_.InsertIntoMemo1(text);
+}
+
+}  // namespace kazu

@@ -1,0 +1,240 @@
+// kazuchan-listen: the recogniser process. It loads the acoustic model once with a recogniser
+// for spoken calculations and, when given, one for commands, reads audio and mode frames from
+// standard input and writes what it heard to standard output (speech/listen/ListenProtocol.h).
+// Running apart from the window keeps libjulius's exit() on internal errors and its global state
+// away from the program.
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "speech/listen/ListenProtocol.h"
+#include "speech/listen/SpokenGrammar.h"
+
+extern "C" {
+#include <julius/juliuslib.h>
+}
+// sent/stddefs.h (through juliuslib.h) defines these as macros; they would break the library.
+#undef min
+#undef max
+#undef abs
+
+namespace {
+
+using kazu::listen::FormatListenEvent;
+using kazu::listen::Frame;
+using kazu::listen::FrameType;
+using kazu::listen::ListenEvent;
+
+constexpr const char* kCalc = "calc";
+constexpr const char* kCommand = "command";
+constexpr const char* kUsage =
+    "usage: kazuchan-listen --model DIR --calc PREFIX [--command PREFIX] [--floor CONF]\n"
+    "PREFIX names a compiled grammar: PREFIX.dfa and PREFIX.dict\n";
+
+struct Options {
+    std::string model;
+    std::string calc;
+    std::string command;
+    double floor = 0.2;  // below this a command is taken for something else
+};
+
+struct Listener {
+    Options options;
+    Recog* recog = nullptr;
+    std::string mode = kCalc;
+    std::string input;           // bytes read, not yet split into frames
+    std::vector<SP16> pending;   // samples of the current frame not yet handed to the engine
+    size_t pendingAt = 0;
+    bool ended = false;
+};
+
+Listener listener;
+
+void Emit(const ListenEvent& event) {
+    std::printf("%s\n", FormatListenEvent(event).c_str());
+    std::fflush(stdout);
+}
+
+void EmitLevel(const std::string& audio) {
+    double sum = 0;
+    const size_t count = audio.size() / 2;
+    for (size_t i = 0; i < count; ++i) {
+        const auto low = static_cast<unsigned char>(audio[2 * i]);
+        const auto high = static_cast<unsigned char>(audio[2 * i + 1]);
+        const auto sample = static_cast<int16_t>(low | (high << 8));
+        sum += static_cast<double>(sample) * sample;
+    }
+    if (count == 0) return;
+    // Decibels above a faint floor, 0..100, so that talking fills about two thirds of the bar.
+    const double rms = std::sqrt(sum / static_cast<double>(count));
+    const double level = rms < 1 ? 0 : 20 * std::log10(rms) * 100 / 90;
+    Emit({ListenEvent::Kind::Level, 0, std::clamp(static_cast<int>(level), 0, 100), 0, {}});
+}
+
+void SetMode(const std::string& mode) {
+    if (mode != kCalc && mode != kCommand && mode != "off") return;
+    listener.mode = mode;
+    // The engine switches at the next utterance; "off" keeps listening and drops the results.
+    const bool command = mode == kCommand && !listener.options.command.empty();
+    j_process_activate(listener.recog, const_cast<char*>(command ? kCommand : kCalc));
+    if (!listener.options.command.empty())
+        j_process_deactivate(listener.recog, const_cast<char*>(command ? kCalc : kCommand));
+}
+
+// Reads standard input until an audio frame is there; false at the end of input.
+bool FillPending() {
+    while (listener.pendingAt >= listener.pending.size()) {
+        if (auto frame = kazu::listen::TakeFrame(listener.input)) {
+            if (frame->type == FrameType::Mode) {
+                SetMode(frame->payload);
+            } else if (frame->type == FrameType::Audio) {
+                EmitLevel(frame->payload);
+                listener.pending.resize(frame->payload.size() / 2);
+                std::memcpy(listener.pending.data(), frame->payload.data(),
+                            listener.pending.size() * 2);
+                listener.pendingAt = 0;
+            }
+            continue;
+        }
+        if (listener.input.size() >= 5 + kazu::listen::kMaxFramePayload) return false;
+        char chunk[8192];
+        const ssize_t got = read(STDIN_FILENO, chunk, sizeof chunk);
+        if (got <= 0) return false;
+        listener.input.append(chunk, static_cast<size_t>(got));
+    }
+    return true;
+}
+
+boolean Standby(int, void*) { return TRUE; }
+boolean Begin(char*) { return TRUE; }
+char* InputName() { return const_cast<char*>("stdin"); }
+
+int ReadAudio(SP16* buffer, int room) {
+    if (listener.ended || !FillPending()) {
+        listener.ended = true;
+        return -1;
+    }
+    const size_t count =
+        std::min(static_cast<size_t>(room), listener.pending.size() - listener.pendingAt);
+    std::memcpy(buffer, listener.pending.data() + listener.pendingAt, count * sizeof(SP16));
+    listener.pendingAt += count;
+    return static_cast<int>(count);
+}
+
+void OnSpeechStart(Recog*, void*) { Emit({ListenEvent::Kind::Speech}); }
+void OnSpeechStop(Recog*, void*) { Emit({ListenEvent::Kind::Silence}); }
+
+void EmitSentence(const RecogProcess* process, const Sentence& sentence) {
+    const WORD_INFO* words = process->lm->winfo;
+    std::vector<std::string> names;
+    double confidence = 1;
+    bool filler = false;
+    for (int i = 0; i < sentence.word_num; ++i) {
+        const std::string name = words->woutput[sentence.word[i]];
+        if (name == kazu::listen::kSilenceNames[0] || name == kazu::listen::kSilenceNames[1])
+            continue;
+        filler = filler || name == kazu::listen::kFillerName;
+        confidence = std::min(confidence, static_cast<double>(sentence.confidence[i]));
+        names.push_back(name);
+    }
+    if (filler || names.empty() || confidence < listener.options.floor) {
+        Emit({ListenEvent::Kind::Rejected, confidence});
+    } else if (std::strcmp(process->config->name, kCommand) == 0) {
+        // "N.I": command N said as phrase I.
+        const std::string& name = names.front();
+        const size_t dot = name.find('.');
+        const int phrase = dot == std::string::npos ? 0 : std::atoi(name.c_str() + dot + 1);
+        Emit({ListenEvent::Kind::Command, confidence, std::atoi(name.c_str()), phrase, {}});
+    } else {
+        Emit({ListenEvent::Kind::Calc, confidence, 0, 0, kazu::listen::DictationText(names)});
+    }
+}
+
+void OnResult(Recog* recog, void*) {
+    if (listener.mode == "off") return;
+    for (const RecogProcess* process = recog->process_list; process; process = process->next) {
+        if (!process->live) continue;
+        if (process->result.status < 0 || process->result.sentnum < 1)
+            Emit({ListenEvent::Kind::Rejected, 0});
+        else
+            EmitSentence(process, process->result.sent[0]);
+    }
+}
+
+bool ParseOptions(int argc, char** argv, Options& options) {
+    for (int i = 1; i + 1 < argc; i += 2) {
+        const std::string name = argv[i];
+        const std::string value = argv[i + 1];
+        if (name == "--model")
+            options.model = value;
+        else if (name == "--calc")
+            options.calc = value;
+        else if (name == "--command")
+            options.command = value;
+        else if (name == "--floor")
+            options.floor = std::atof(value.c_str());
+        else
+            return false;
+    }
+    return argc % 2 == 1 && !options.model.empty() && !options.calc.empty();
+}
+
+// The engine's configuration as its own command line: one acoustic model, one or two grammars.
+std::vector<std::string> EngineArguments(const Options& options) {
+    // Segment the stream by level: short tail so that the answer comes soon after speech ends.
+    std::vector<std::string> args = {"kazuchan-listen", "-input", "stdin", "-cutsilence", "-lv",
+                                     "1200", "-zc", "60", "-headmargin", "300", "-tailmargin",
+                                     "250", "-rejectshort", "150",
+                                     "-AM", "am", "-h", options.model + "/hmmdefs_ptm_gid.binhmm",
+                                     "-hlist", options.model + "/logicalTri",
+                                     "-LM", kCalc, "-dfa", options.calc + ".dfa", "-v",
+                                     options.calc + ".dict"};
+    if (!options.command.empty())
+        args.insert(args.end(), {"-LM", kCommand, "-dfa", options.command + ".dfa", "-v",
+                                 options.command + ".dict"});
+    args.insert(args.end(), {"-SR", kCalc, "am", kCalc, "-b", "1500", "-b2", "100"});
+    if (!options.command.empty())
+        args.insert(args.end(), {"-SR", kCommand, "am", kCommand, "-b", "1500", "-b2", "100"});
+    return args;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (!ParseOptions(argc, argv, listener.options)) {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+    // Standard output carries the protocol; the engine's log goes to standard error.
+    jlog_set_output(stderr);
+    std::vector<std::string> args = EngineArguments(listener.options);
+    std::vector<char*> argp;
+    for (auto& arg : args) argp.push_back(arg.data());
+    Jconf* jconf = j_config_load_args_new(static_cast<int>(argp.size()), argp.data());
+    if (jconf == nullptr) return 1;
+    listener.recog = j_create_instance_from_jconf(jconf);
+    if (listener.recog == nullptr) return 1;
+    callback_add(listener.recog, CALLBACK_EVENT_SPEECH_START, OnSpeechStart, nullptr);
+    callback_add(listener.recog, CALLBACK_EVENT_SPEECH_STOP, OnSpeechStop, nullptr);
+    callback_add(listener.recog, CALLBACK_RESULT, OnResult, nullptr);
+    if (!j_adin_init(listener.recog)) return 1;
+    // Our frames instead of the engine's own reading of standard input.
+    ADIn* adin = listener.recog->adin;
+    adin->ad_standby = Standby;
+    adin->ad_begin = Begin;
+    adin->ad_read = ReadAudio;
+    adin->ad_input_name = InputName;
+    SetMode(kCalc);
+    if (j_open_stream(listener.recog, nullptr) != 0) return 1;
+    Emit({ListenEvent::Kind::Ready});
+    j_recognize_stream(listener.recog);
+    Emit({ListenEvent::Kind::End});
+    j_recog_free(listener.recog);
+    return 0;
+}
