@@ -34,10 +34,12 @@ quint32 LittleEndian(const QByteArray& bytes, qsizetype at, int size) {
 class HearHost : public QuietHost, public Voice {
   public:
     void ShowMessage(const std::string& text, const std::string& caption, MessageIcon) override {
-        if (echo) std::cout << "message " << QuotedText(caption) << " " << QuotedText(text) << "\n";
+        if (echo)
+            std::cout << "message " << QuotedText(caption) << " " << QuotedText(text) << "\n";
     }
     void Speak(const std::string& text, int) override {
-        if (echo) std::cout << "speak " << QuotedText(text) << "\n";
+        if (echo)
+            std::cout << "speak " << QuotedText(text) << "\n";
     }
     void Skip(const std::string&, int) override {}
     void SetRate(int) override {}
@@ -91,7 +93,8 @@ std::optional<QString> Parse(const QStringList& args, HearOptions& options) {
         return QStringLiteral("the file is missing");
     options.file = args.front();
     for (qsizetype i = 1; i < args.size(); i += 2) {
-        if (i + 1 >= args.size()) return args[i] + QStringLiteral(" needs a value");
+        if (i + 1 >= args.size())
+            return args[i] + QStringLiteral(" needs a value");
         const QString& value = args[i + 1];
         if (args[i] == QLatin1String("--mode") &&
             (value == QLatin1String("calc") || value == QLatin1String("command")))
@@ -102,6 +105,20 @@ std::optional<QString> Parse(const QStringList& args, HearOptions& options) {
             return QStringLiteral("bad option ") + args[i] + QStringLiteral(" ") + value;
     }
     return std::nullopt;
+}
+
+// Room noise far below speech: exact zeros are not what a microphone hears, and the engine
+// drops them.
+QByteArray QuietRoom(int samples) {
+    QByteArray out;
+    quint32 seed = 12345;
+    for (int i = 0; i < samples; ++i) {
+        seed = seed * 1103515245 + 12345;
+        const auto value = static_cast<qint16>(static_cast<int>((seed >> 16) % 17) - 8);
+        out.append(static_cast<char>(value & 0xFF));
+        out.append(static_cast<char>((value >> 8) & 0xFF));
+    }
+    return out;
 }
 
 }  // namespace
@@ -115,14 +132,16 @@ std::optional<QByteArray> ReadWavAs16k(const QByteArray& file) {
         const QByteArray id = file.mid(at, 4);
         const qsizetype size = LittleEndian(file, at + 4, 4);
         const qsizetype body = at + 8;
-        if (size > file.size() - body) return std::nullopt;
+        if (size > file.size() - body)
+            return std::nullopt;
         if (id == "fmt " && size >= 16) {
             if (LittleEndian(file, body, 2) != 1 || LittleEndian(file, body + 14, 2) != 16)
                 return std::nullopt;  // PCM, 16 bits only
             channels = static_cast<int>(LittleEndian(file, body + 2, 2));
             rate = LittleEndian(file, body + 4, 4);
         } else if (id == "data") {
-            if (rate < 8000 || rate > 192000 || channels < 1 || channels > 8) return std::nullopt;
+            if (rate < 8000 || rate > 192000 || channels < 1 || channels > 8)
+                return std::nullopt;
             const qsizetype frames = size / (2 * channels);
             auto sample = [&](qsizetype frame) {
                 return static_cast<qint16>(LittleEndian(file, body + 2 * frame * channels, 2));
@@ -131,7 +150,8 @@ std::optional<QByteArray> ReadWavAs16k(const QByteArray& file) {
             // keeping for the recogniser.
             QByteArray out;
             const double step = rate / 16000.0;
-            for (double position = 0; position + 1 < static_cast<double>(frames); position += step) {
+            for (double position = 0; position + 1 < static_cast<double>(frames);
+                 position += step) {
                 const auto frame = static_cast<qsizetype>(position);
                 const double fraction = position - static_cast<double>(frame);
                 const auto value = static_cast<qint16>(sample(frame) * (1 - fraction) +
@@ -185,7 +205,8 @@ int RunHear(const QStringList& arguments) {
         return 1;
     }
     model.S2Click();
-    if (options.mode == QLatin1String("command")) model.EnterCommandMode();
+    if (options.mode == QLatin1String("command"))
+        model.EnterCommandMode();
     HearListener listener(model);
     recognizer.SetListener(&listener);
     host.echo = true;
@@ -198,8 +219,10 @@ int RunHear(const QStringList& arguments) {
         std::fprintf(stderr, "kazuchan: the recogniser did not finish\n");
         QCoreApplication::exit(1);
     });
-    // A second of silence after the recording closes its last utterance.
-    recognizer.FeedAudio(*samples + QByteArray(32000, '\0'));
+    // Half a second of silence before the recording, as a microphone has it before anyone
+    // speaks (the engine keeps that much to find where speech starts), and a second after it
+    // to close the last utterance.
+    recognizer.FeedAudio(QuietRoom(8000) + *samples + QuietRoom(16000));
     recognizer.FinishAudio();
     const int status = QCoreApplication::exec();
     recognizer.SetListener(nullptr);

@@ -17,7 +17,7 @@ std::string Apply(std::string text, Table table) {
 }
 
 constexpr std::array<const char*, 10> kDigits = {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9"};
-constexpr std::array<const char*, 10> kKanjiDigits = {"〇", "一", "二", "三", "四",
+constexpr std::array<const char*, 10> kKanjiDigits = {"零", "一", "二", "三", "四",
                                                       "五", "六", "七", "八", "九"};
 
 // The dictation engine writes 11 to 19 as 自由 ("jiyuu", heard for juu) and a digit.
@@ -46,12 +46,17 @@ std::string TensAndHomophones(std::string text) {
     return text;
 }
 
+// Counted tens: 二十一 is 21. Every ten from 二十 to 九十 is composed; left to the single
+// digits, 三十五 would come out as 315.
 std::string KanjiNumbers(std::string text) {
-    for (int d = 1; d <= 9; ++d) {
-        text = ReplaceAll(std::move(text), std::string("二十") + kKanjiDigits[d],
-                          std::string("2") + kDigits[d]);
+    for (int t = 2; t <= 9; ++t) {
+        const std::string tens = std::string(kKanjiDigits[t]) + "十";
+        for (int d = 1; d <= 9; ++d) {
+            text = ReplaceAll(std::move(text), tens + kKanjiDigits[d],
+                              std::string(kDigits[t]) + kDigits[d]);
+        }
+        text = ReplaceAll(std::move(text), tens, std::string(kDigits[t]) + "0");
     }
-    text = ReplaceAll(std::move(text), "二十", "20");
     for (int d = 1; d <= 9; ++d) {
         text = ReplaceAll(std::move(text), std::string("十") + kKanjiDigits[d],
                           std::string("1") + kDigits[d]);

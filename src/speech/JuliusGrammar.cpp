@@ -50,7 +50,8 @@ std::optional<QString> FinishRule(const RuleBeingRead& rule, CommandGrammarFile&
         bool readable = !list.empty();
         for (const auto& reading : list) readable = readable && listen::IsReadable(reading);
         if (!readable)
-            return QStringLiteral("言葉「%1」が読めません。ひらがなの読み (READING) を付けてください。")
+            return QStringLiteral(
+                       "言葉「%1」が読めません。ひらがなの読み (READING) を付けてください。")
                 .arg(text.trimmed());
         for (const auto& reading : list) {
             grammar.phrases.push_back({rule.command, reading});
@@ -89,7 +90,8 @@ std::optional<QString> ReadCommandGrammar(const QByteArray& bytes, CommandGramma
             if (Named(xml, "PROPERTY") && !rule->properties.empty()) {
                 rule->properties.pop_back();
             } else if (Named(xml, "RULE")) {
-                if (auto error = FinishRule(*rule, grammar)) return error;
+                if (auto error = FinishRule(*rule, grammar))
+                    return error;
                 rule.reset();
             }
         }
@@ -111,7 +113,8 @@ namespace {
 
 std::optional<QByteArray> Utf8ToEucJp(const std::string& text) {
     iconv_t converter = iconv_open("EUC-JP", "UTF-8");
-    if (converter == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
+    if (converter == reinterpret_cast<iconv_t>(-1))
+        return std::nullopt;
     std::string in = text;
     QByteArray out(static_cast<qsizetype>(in.size() * 2 + 16), '\0');
     char* inPointer = in.data();
@@ -120,7 +123,8 @@ std::optional<QByteArray> Utf8ToEucJp(const std::string& text) {
     size_t outLeft = static_cast<size_t>(out.size());
     const size_t done = iconv(converter, &inPointer, &inLeft, &outPointer, &outLeft);
     iconv_close(converter);
-    if (done == static_cast<size_t>(-1)) return std::nullopt;
+    if (done == static_cast<size_t>(-1))
+        return std::nullopt;
     out.resize(out.size() - static_cast<qsizetype>(outLeft));
     return out;
 }
@@ -137,24 +141,27 @@ std::optional<QString> RunTool(QProcess& process, const QString& program,
     if (!process.waitForStarted(kToolTimeoutMs) || !process.waitForFinished(kToolTimeoutMs)) {
         process.kill();
         process.waitForFinished();
-        return QStringLiteral("%1 を実行できません。").arg(QFileInfo(arguments.value(0)).fileName());
+        return QStringLiteral("%1 を実行できません。")
+            .arg(QFileInfo(arguments.value(0)).fileName());
     }
     const QByteArray errors = process.readAllStandardError();
     if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0 ||
         errors.contains("rror"))
         return QStringLiteral("%1: %2").arg(QFileInfo(arguments.value(0)).fileName(),
-                                           QString::fromLocal8Bit(errors).trimmed());
+                                            QString::fromLocal8Bit(errors).trimmed());
     return std::nullopt;
 }
 
 // The filler word gets its weight: "N @P NAME [NAME] phones" is Julius's per-word probability.
 bool WeighFiller(const QString& dictPath, double penalty) {
     QFile file(dictPath);
-    if (!file.open(QIODevice::ReadOnly)) return false;
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
     const QByteArray filler = QByteArray("[") + listen::kFillerName.data() + "]";
     QByteArray out;
     for (const QByteArray& line : file.readAll().split('\n')) {
-        if (line.isEmpty()) continue;
+        if (line.isEmpty())
+            continue;
         QList<QByteArray> fields = line.split('\t');
         if (fields.size() >= 3 && fields[1] == filler)
             fields.insert(1, "@" + QByteArray::number(penalty) + "\t" + listen::kFillerName.data());
@@ -169,7 +176,8 @@ bool WeighFiller(const QString& dictPath, double penalty) {
 std::optional<QString> CompileGrammar(const listen::GrammarSource& source, const QString& prefix,
                                       const JuliusTools& tools) {
     const auto yomi = Utf8ToEucJp(source.YomiText());
-    if (!yomi) return QStringLiteral("読みを EUC-JP にできません。");
+    if (!yomi)
+        return QStringLiteral("読みを EUC-JP にできません。");
     if (!WriteFile(prefix + QStringLiteral(".grammar"),
                    QByteArray::fromStdString(source.GrammarText())) ||
         !WriteFile(prefix + QStringLiteral(".yomi"), *yomi))
@@ -186,8 +194,8 @@ std::optional<QString> CompileGrammar(const listen::GrammarSource& source, const
     environment.insert(QStringLiteral("TMP"), QFileInfo(prefix).absolutePath());
     mkdfa.setProcessEnvironment(environment);
     mkdfa.setWorkingDirectory(QFileInfo(prefix).absolutePath());
-    if (auto error =
-            RunTool(mkdfa, QStringLiteral("perl"), {tools.binDir + QStringLiteral("/mkdfa.pl"), prefix}))
+    if (auto error = RunTool(mkdfa, QStringLiteral("perl"),
+                             {tools.binDir + QStringLiteral("/mkdfa.pl"), prefix}))
         return error;
     if (!QFileInfo::exists(prefix + QStringLiteral(".dfa")) ||
         !WeighFiller(prefix + QStringLiteral(".dict"), tools.fillerPenalty))

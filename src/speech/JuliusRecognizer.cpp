@@ -15,8 +15,8 @@ constexpr int kStartTimeoutMs = 5000;
 const char* const kLostMessage = "音声認識のプログラムが止まりました。音声入力はできません。";
 
 std::string Frame(listen::FrameType type, const QByteArray& payload) {
-    return listen::EncodeFrame(type, std::string_view(payload.constData(),
-                                                      static_cast<size_t>(payload.size())));
+    return listen::EncodeFrame(
+        type, std::string_view(payload.constData(), static_cast<size_t>(payload.size())));
 }
 
 }  // namespace
@@ -41,7 +41,8 @@ JuliusRecognizer::~JuliusRecognizer() {
 }
 
 int JuliusRecognizer::DictationLoad() {
-    if (!calcPrefix_.isEmpty()) return 0;
+    if (!calcPrefix_.isEmpty())
+        return 0;
     if (!work_.isValid()) {
         lastError_ = QStringLiteral("作業フォルダを作れません。");
         return -1;
@@ -57,7 +58,8 @@ int JuliusRecognizer::DictationLoad() {
 
 int JuliusRecognizer::DictationSetState(int state) {
     dictation_ = state != 0;
-    if (dictation_ && DictationLoad() < 0) return -1;
+    if (dictation_ && DictationLoad() < 0)
+        return -1;
     return EnsureRunning() ? 0 : -1;
 }
 
@@ -75,8 +77,8 @@ int JuliusRecognizer::CmdLoadFromFile(const std::string& path) {
         return -1;
     }
     const QString prefix = work_.filePath(QStringLiteral("command"));
-    if (auto error = CompileGrammar(listen::CommandGrammar(grammar.phrases), prefix,
-                                    config_.tools)) {
+    if (auto error =
+            CompileGrammar(listen::CommandGrammar(grammar.phrases), prefix, config_.tools)) {
         lastError_ = *error;
         return -1;
     }
@@ -92,12 +94,14 @@ int JuliusRecognizer::CmdLoadFromFile(const std::string& path) {
 
 int JuliusRecognizer::CmdSetRuleIdState(int, int state) {
     rules_ = state != 0;
-    if (rules_ && commandPrefix_.isEmpty()) return -1;
+    if (rules_ && commandPrefix_.isEmpty())
+        return -1;
     return EnsureRunning() ? 0 : -1;
 }
 
 void JuliusRecognizer::FeedAudio(const QByteArray& samples) {
-    if (!process_) return;
+    if (!process_)
+        return;
     for (qsizetype at = 0; at < samples.size(); at += 3200) {
         const std::string frame = Frame(listen::FrameType::Audio, samples.mid(at, 3200));
         process_->write(frame.data(), static_cast<qint64>(frame.size()));
@@ -106,17 +110,20 @@ void JuliusRecognizer::FeedAudio(const QByteArray& samples) {
 
 void JuliusRecognizer::FinishAudio() {
     finishing_ = true;
-    if (process_) process_->closeWriteChannel();
+    if (process_)
+        process_->closeWriteChannel();
 }
 
 // The process runs while anything listens; nothing is started before a grammar is ready.
 bool JuliusRecognizer::EnsureRunning() {
-    if (lost_) return false;
+    if (lost_)
+        return false;
     if (process_ || (!dictation_ && !rules_)) {
         SendMode();
         return true;
     }
-    if (calcPrefix_.isEmpty() && DictationLoad() < 0) return false;
+    if (calcPrefix_.isEmpty() && DictationLoad() < 0)
+        return false;
     return StartProcess();
 }
 
@@ -124,7 +131,8 @@ bool JuliusRecognizer::StartProcess() {
     process_ = std::make_unique<QProcess>();
     QStringList arguments = {QStringLiteral("--model"), config_.modelDir, QStringLiteral("--calc"),
                              calcPrefix_};
-    if (!commandPrefix_.isEmpty()) arguments << QStringLiteral("--command") << commandPrefix_;
+    if (!commandPrefix_.isEmpty())
+        arguments << QStringLiteral("--command") << commandPrefix_;
     process_->setProcessChannelMode(QProcess::ForwardedErrorChannel);
     // The engine's log on standard error is kept quiet unless asked for.
     if (qEnvironmentVariableIsEmpty("KAZU_LISTEN_LOG"))
@@ -141,12 +149,14 @@ bool JuliusRecognizer::StartProcess() {
         return false;
     }
     SendMode();
-    if (config_.microphone && !microphone_) StartMicrophone();
+    if (config_.microphone && !microphone_)
+        StartMicrophone();
     return true;
 }
 
 void JuliusRecognizer::StopProcess() {
-    if (!process_) return;
+    if (!process_)
+        return;
     process_->disconnect(this);
     process_->closeWriteChannel();
     if (!process_->waitForFinished(1000)) {
@@ -158,7 +168,8 @@ void JuliusRecognizer::StopProcess() {
 }
 
 void JuliusRecognizer::SendMode() {
-    if (!process_) return;
+    if (!process_)
+        return;
     const QByteArray mode = rules_ && !commandPrefix_.isEmpty() ? QByteArray("command")
                             : dictation_                        ? QByteArray("calc")
                                                                 : QByteArray("off");
@@ -172,64 +183,82 @@ void JuliusRecognizer::OnOutput() {
         const QByteArray line = output_.left(end);
         output_.remove(0, end + 1);
         OnLine(line);
-        if (!process_) return;
+        if (!process_)
+            return;
     }
 }
 
 void JuliusRecognizer::OnLine(const QByteArray& line) {
     using Kind = listen::ListenEvent::Kind;
-    const auto event = listen::ParseListenLine(std::string_view(line.constData(),
-                                                                static_cast<size_t>(line.size())));
-    if (!event) return;
+    const auto event = listen::ParseListenLine(
+        std::string_view(line.constData(), static_cast<size_t>(line.size())));
+    if (!event)
+        return;
     switch (event->kind) {
-        case Kind::Ready: emit ready(); break;
-        case Kind::End: emit inputEnded(); break;
-        case Kind::Silence: emit speechEnded(); break;
-        case Kind::Speech: break;
-        case Kind::Rejected: emit rejected(); break;
+        case Kind::Ready:
+            emit ready();
+            break;
+        case Kind::End:
+            emit inputEnded();
+            break;
+        case Kind::Silence:
+            emit speechEnded();
+            break;
+        case Kind::Speech:
+            break;
+        case Kind::Rejected:
+            emit rejected();
+            break;
         case Kind::Level:
-            if (listener_) listener_->OnInputLevel(event->number);
+            if (listener_)
+                listener_->OnInputLevel(event->number);
             break;
         case Kind::Calc:
-            if (listener_) listener_->OnRecognition({event->text, {}});
+            if (listener_)
+                listener_->OnRecognition({event->text, {}});
             break;
         case Kind::Command: {
             const auto phrase = static_cast<size_t>(event->phrase);
             const QString text =
                 phrase < commands_.texts.size() ? commands_.texts[phrase] : QString();
-            Recognition recognition{text.toStdString(),
-                                    {{"chosencommand",
-                                      "",
-                                      {{"commandvalue", std::to_string(event->number), {}}}}}};
-            if (listener_) listener_->OnRecognition(recognition);
+            Recognition recognition{
+                text.toStdString(),
+                {{"chosencommand", "", {{"commandvalue", std::to_string(event->number), {}}}}}};
+            if (listener_)
+                listener_->OnRecognition(recognition);
             break;
         }
     }
 }
 
 void JuliusRecognizer::OnProcessGone() {
-    if (!process_) return;
+    if (!process_)
+        return;
     // The end of a finished file is no loss.
-    const bool finished = finishing_ && process_->exitStatus() == QProcess::NormalExit &&
-                          process_->exitCode() == 0;
+    const bool finished =
+        finishing_ && process_->exitStatus() == QProcess::NormalExit && process_->exitCode() == 0;
     OnOutput();
     process_->disconnect(this);
     // Deleting a QProcess inside its own signal is unsafe: let the event loop do it.
     process_.release()->deleteLater();
     output_.clear();
-    if (finished) return;
-    if (starts_ < 2 && StartProcess()) return;
+    if (finished)
+        return;
+    if (starts_ < 2 && StartProcess())
+        return;
     Lose(QString::fromUtf8(kLostMessage));
 }
 
 void JuliusRecognizer::Lose(const QString& reason) {
-    if (lost_) return;
+    if (lost_)
+        return;
     lost_ = true;
     lastError_ = reason;
     microphone_.reset();
     microphoneDevice_ = nullptr;
     StopProcess();
-    if (listener_) listener_->OnRecognizerLost(reason.toStdString());
+    if (listener_)
+        listener_->OnRecognizerLost(reason.toStdString());
 }
 
 void JuliusRecognizer::StartMicrophone() {

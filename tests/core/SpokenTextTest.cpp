@@ -20,7 +20,7 @@ TEST(NormaliseSpokenText, HomophonesKanjiAndSymbols) {
         {"8割る2", "8÷2"},      {"8。2", "8÷2"},       {"5マイナス3", "5-3"},
         {"5－3", "5-3"},        {"5―3", "5+3"},        {"5プラス3＝", "5+3="},
         {"二十三", "23"},       {"二十", "20"},        {"十七", "17"},
-        {"十", "10"},           {"三十五", "3105"},    {"ゼロ点五", "0.5"},
+        {"十", "10"},           {"三十五", "35"},      {"ゼロ点五", "0.5"},
         {"れいてん2", "0.2"},   {"1天5", "1.5"},       {"1、5", "1.5"},
         {"1..5", "1.5"},        {"1...5", "1.5"},      {"3万", "30000"},
         {"1億", "100000000"},   {"はちは", "8="},      {"9×9", "9*9"},
@@ -106,14 +106,15 @@ class Speaker {
         return said;
     }
 
-    // A whole number the way the normalisation composes it: counted kanji up to 29,
+    // A whole number the way the normalisation composes it: counted kanji tens,
     // homophones of 11 to 19 and of tens with 2, 5 and 3, ten thousands.
     std::string Counted(int n) {
         static constexpr std::array<const char*, 10> kanji = {"",   "一", "二", "三", "四",
                                                               "五", "六", "七", "八", "九"};
         const int way = Pick(0, 3);
-        if (n >= 10 && n < 30 && way == 0) {
-            return std::string(n >= 20 ? "二十" : "十") + kanji[static_cast<size_t>(n % 10)];
+        if (n >= 10 && way == 0) {
+            return std::string(n >= 20 ? kanji[static_cast<size_t>(n / 10)] : "") + "十" +
+                   kanji[static_cast<size_t>(n % 10)];
         }
         if (n > 10 && n < 20 && way == 1) {
             return "自由" + std::to_string(n % 10);

@@ -74,7 +74,9 @@ TEST(StartAndStop, ConfirmOnceAndShowTheModeOnTheStatusLine) {
     f.host.inputPanelShown = true;
     f.model.S2Click();
     f.model.S2Click();
-    EXPECT_EQ(f.voice.spoken(), (std::vector<std::string>{"音声入力ができます。"}));
+    // The board is cleared with its usual reply, then the confirmation, once.
+    EXPECT_EQ(f.voice.spoken(),
+              (std::vector<std::string>{"クリア－しました。", "音声入力ができます。"}));
     EXPECT_EQ(f.host.statusLine, "式を言って!!");
     EXPECT_EQ(f.host.statusColour, kYellow);
     EXPECT_FALSE(f.host.inputPanelShown);
@@ -375,9 +377,9 @@ TEST(Recognition, SpeechDuringAPacedDrawingWaitsForTheDrawing) {
     f.model.SetPacer(&pacer);
     f.recognizer.Hear("23かける45わ");
     EXPECT_TRUE(f.model.state.expression.empty());
-    ASSERT_EQ(f.said().size(), 3u);
-    EXPECT_EQ(f.said()[1], "23掛ける45イコール1035です。");
-    EXPECT_EQ(f.said()[2], "式をクリア－しました。");
+    ASSERT_EQ(f.said().size(), 4u);
+    EXPECT_EQ(f.said()[2], "23掛ける45イコール1035です。");
+    EXPECT_EQ(f.said()[3], "式をクリア－しました。");
 }
 
 TEST(Recognition, ALostRecogniserTurnsVoiceInputOff) {

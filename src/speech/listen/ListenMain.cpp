@@ -48,8 +48,8 @@ struct Listener {
     Options options;
     Recog* recog = nullptr;
     std::string mode = kCalc;
-    std::string input;           // bytes read, not yet split into frames
-    std::vector<SP16> pending;   // samples of the current frame not yet handed to the engine
+    std::string input;          // bytes read, not yet split into frames
+    std::vector<SP16> pending;  // samples of the current frame not yet handed to the engine
     size_t pendingAt = 0;
     bool ended = false;
 };
@@ -70,7 +70,8 @@ void EmitLevel(const std::string& audio) {
         const auto sample = static_cast<int16_t>(low | (high << 8));
         sum += static_cast<double>(sample) * sample;
     }
-    if (count == 0) return;
+    if (count == 0)
+        return;
     // Decibels above a faint floor, 0..100, so that talking fills about two thirds of the bar.
     const double rms = std::sqrt(sum / static_cast<double>(count));
     const double level = rms < 1 ? 0 : 20 * std::log10(rms) * 100 / 90;
@@ -78,7 +79,8 @@ void EmitLevel(const std::string& audio) {
 }
 
 void SetMode(const std::string& mode) {
-    if (mode != kCalc && mode != kCommand && mode != "off") return;
+    if (mode != kCalc && mode != kCommand && mode != "off")
+        return;
     listener.mode = mode;
     // The engine switches at the next utterance; "off" keeps listening and drops the results.
     const bool command = mode == kCommand && !listener.options.command.empty();
@@ -102,18 +104,26 @@ bool FillPending() {
             }
             continue;
         }
-        if (listener.input.size() >= 5 + kazu::listen::kMaxFramePayload) return false;
+        if (listener.input.size() >= 5 + kazu::listen::kMaxFramePayload)
+            return false;
         char chunk[8192];
         const ssize_t got = read(STDIN_FILENO, chunk, sizeof chunk);
-        if (got <= 0) return false;
+        if (got <= 0)
+            return false;
         listener.input.append(chunk, static_cast<size_t>(got));
     }
     return true;
 }
 
-boolean Standby(int, void*) { return TRUE; }
-boolean Begin(char*) { return TRUE; }
-char* InputName() { return const_cast<char*>("stdin"); }
+boolean Standby(int, void*) {
+    return TRUE;
+}
+boolean Begin(char*) {
+    return TRUE;
+}
+char* InputName() {
+    return const_cast<char*>("stdin");
+}
 
 int ReadAudio(SP16* buffer, int room) {
     if (listener.ended || !FillPending()) {
@@ -127,8 +137,12 @@ int ReadAudio(SP16* buffer, int room) {
     return static_cast<int>(count);
 }
 
-void OnSpeechStart(Recog*, void*) { Emit({ListenEvent::Kind::Speech}); }
-void OnSpeechStop(Recog*, void*) { Emit({ListenEvent::Kind::Silence}); }
+void OnSpeechStart(Recog*, void*) {
+    Emit({ListenEvent::Kind::Speech});
+}
+void OnSpeechStop(Recog*, void*) {
+    Emit({ListenEvent::Kind::Silence});
+}
 
 void EmitSentence(const RecogProcess* process, const Sentence& sentence) {
     const WORD_INFO* words = process->lm->winfo;
@@ -157,9 +171,11 @@ void EmitSentence(const RecogProcess* process, const Sentence& sentence) {
 }
 
 void OnResult(Recog* recog, void*) {
-    if (listener.mode == "off") return;
+    if (listener.mode == "off")
+        return;
     for (const RecogProcess* process = recog->process_list; process; process = process->next) {
-        if (!process->live) continue;
+        if (!process->live)
+            continue;
         if (process->result.status < 0 || process->result.sentnum < 1)
             Emit({ListenEvent::Kind::Rejected, 0});
         else
@@ -188,12 +204,31 @@ bool ParseOptions(int argc, char** argv, Options& options) {
 // The engine's configuration as its own command line: one acoustic model, one or two grammars.
 std::vector<std::string> EngineArguments(const Options& options) {
     // Segment the stream by level: short tail so that the answer comes soon after speech ends.
-    std::vector<std::string> args = {"kazuchan-listen", "-input", "stdin", "-cutsilence", "-lv",
-                                     "1200", "-zc", "60", "-headmargin", "300", "-tailmargin",
-                                     "250", "-rejectshort", "150",
-                                     "-AM", "am", "-h", options.model + "/hmmdefs_ptm_gid.binhmm",
-                                     "-hlist", options.model + "/logicalTri",
-                                     "-LM", kCalc, "-dfa", options.calc + ".dfa", "-v",
+    std::vector<std::string> args = {"kazuchan-listen",
+                                     "-input",
+                                     "stdin",
+                                     "-cutsilence",
+                                     "-lv",
+                                     "1200",
+                                     "-zc",
+                                     "60",
+                                     "-headmargin",
+                                     "300",
+                                     "-tailmargin",
+                                     "250",
+                                     "-rejectshort",
+                                     "150",
+                                     "-AM",
+                                     "am",
+                                     "-h",
+                                     options.model + "/hmmdefs_ptm_gid.binhmm",
+                                     "-hlist",
+                                     options.model + "/logicalTri",
+                                     "-LM",
+                                     kCalc,
+                                     "-dfa",
+                                     options.calc + ".dfa",
+                                     "-v",
                                      options.calc + ".dict"};
     if (!options.command.empty())
         args.insert(args.end(), {"-LM", kCommand, "-dfa", options.command + ".dfa", "-v",
@@ -217,13 +252,16 @@ int main(int argc, char** argv) {
     std::vector<char*> argp;
     for (auto& arg : args) argp.push_back(arg.data());
     Jconf* jconf = j_config_load_args_new(static_cast<int>(argp.size()), argp.data());
-    if (jconf == nullptr) return 1;
+    if (jconf == nullptr)
+        return 1;
     listener.recog = j_create_instance_from_jconf(jconf);
-    if (listener.recog == nullptr) return 1;
+    if (listener.recog == nullptr)
+        return 1;
     callback_add(listener.recog, CALLBACK_EVENT_SPEECH_START, OnSpeechStart, nullptr);
     callback_add(listener.recog, CALLBACK_EVENT_SPEECH_STOP, OnSpeechStop, nullptr);
     callback_add(listener.recog, CALLBACK_RESULT, OnResult, nullptr);
-    if (!j_adin_init(listener.recog)) return 1;
+    if (!j_adin_init(listener.recog))
+        return 1;
     // Our frames instead of the engine's own reading of standard input.
     ADIn* adin = listener.recog->adin;
     adin->ad_standby = Standby;
@@ -231,7 +269,8 @@ int main(int argc, char** argv) {
     adin->ad_read = ReadAudio;
     adin->ad_input_name = InputName;
     SetMode(kCalc);
-    if (j_open_stream(listener.recog, nullptr) != 0) return 1;
+    if (j_open_stream(listener.recog, nullptr) != 0)
+        return 1;
     Emit({ListenEvent::Kind::Ready});
     j_recognize_stream(listener.recog);
     Emit({ListenEvent::Kind::End});

@@ -42,7 +42,10 @@ struct ListenEvent {
     enum class Kind { Ready, Speech, Silence, End, Level, Calc, Command, Rejected };
     ListenEvent(Kind kind_, double confidence_ = 0, int number_ = 0, int phrase_ = 0,
                 std::string text_ = {})
-        : kind(kind_), confidence(confidence_), number(number_), phrase(phrase_),
+        : kind(kind_),
+          confidence(confidence_),
+          number(number_),
+          phrase(phrase_),
           text(std::move(text_)) {}
     Kind kind;
     double confidence = 0;

@@ -112,12 +112,13 @@ const std::vector<NumberWord>& NumberWords() {
 
 // Syllables for the filler word, which soaks up whatever is not in the grammar.
 const char* const kFillerSyllables[] = {
-    "あ", "い", "う", "え", "お", "か", "き", "く", "け", "こ", "さ", "し", "す", "せ",
-    "そ", "た", "ち", "つ", "て", "と", "な", "に", "ぬ", "ね", "の", "は", "ひ", "ふ",
-    "へ", "ほ", "ま", "み", "む", "め", "も", "や", "ゆ", "よ", "ら", "り", "る", "れ",
-    "ろ", "わ", "ん", "が", "ぎ", "ぐ", "げ", "ご", "ざ", "じ", "ず", "ぜ", "ぞ", "だ",
-    "で", "ど", "ば", "び", "ぶ", "べ", "ぼ", "ぱ", "ぴ", "ぷ", "ぺ", "ぽ", "きゃ", "しゃ",
-    "ちゃ", "にゃ", "ひゃ", "りゃ", "きょ", "しょ", "ちょ", "りょ", "しゅ", "ちゅ", "っ"};
+    "あ",   "い",   "う",   "え",   "お",   "か",   "き",   "く",   "け",   "こ",   "さ",   "し",
+    "す",   "せ",   "そ",   "た",   "ち",   "つ",   "て",   "と",   "な",   "に",   "ぬ",   "ね",
+    "の",   "は",   "ひ",   "ふ",   "へ",   "ほ",   "ま",   "み",   "む",   "め",   "も",   "や",
+    "ゆ",   "よ",   "ら",   "り",   "る",   "れ",   "ろ",   "わ",   "ん",   "が",   "ぎ",   "ぐ",
+    "げ",   "ご",   "ざ",   "じ",   "ず",   "ぜ",   "ぞ",   "だ",   "で",   "ど",   "ば",   "び",
+    "ぶ",   "べ",   "ぼ",   "ぱ",   "ぴ",   "ぷ",   "ぺ",   "ぽ",   "きゃ", "しゃ", "ちゃ", "にゃ",
+    "ひゃ", "りゃ", "きょ", "しょ", "ちょ", "りょ", "しゅ", "ちゅ", "っ"};
 
 void AddSilenceAndFiller(GrammarSource& source) {
     source.rules.insert(source.rules.end(),
@@ -134,12 +135,12 @@ void AddCountedRules(std::vector<std::string>& rules) {
     for (int mask = 1; mask < 16; ++mask) {
         std::string rule = "C4 :";
         for (int place = 0; place < 4; ++place)
-            if ((mask & (8 >> place)) != 0) rule += std::string(" ") + places[place];
+            if ((mask & (8 >> place)) != 0)
+                rule += std::string(" ") + places[place];
         rules.push_back(rule);
     }
-    rules.insert(rules.end(),
-                 {"CNT : C4", "CNT : C4 MAN", "CNT : C4 MAN C4", "CNT : C4 OKU",
-                  "CNT : C4 OKU C4", "CNT : C4 OKU C4 MAN", "CNT : C4 OKU C4 MAN C4"});
+    rules.insert(rules.end(), {"CNT : C4", "CNT : C4 MAN", "CNT : C4 MAN C4", "CNT : C4 OKU",
+                               "CNT : C4 OKU C4", "CNT : C4 OKU C4 MAN", "CNT : C4 OKU C4 MAN C4"});
 }
 
 }  // namespace
@@ -154,11 +155,11 @@ std::string GrammarSource::YomiText() const {
     std::vector<std::string> order;
     std::map<std::string, std::string> lines;
     for (const auto& word : words) {
-        if (!lines.contains(word.category)) order.push_back(word.category);
+        if (!lines.contains(word.category))
+            order.push_back(word.category);
         // The silence words carry their phones already; yomi2voca.pl passes them through.
-        const std::string reading = word.reading.empty()
-                                        ? (word.category == "NS_B" ? "silB" : "silE")
-                                        : word.reading;
+        const std::string reading =
+            word.reading.empty() ? (word.category == "NS_B" ? "silB" : "silE") : word.reading;
         lines[word.category] += word.name + "\t" + reading + "\n";
     }
     std::string text;
@@ -203,13 +204,18 @@ std::optional<std::vector<char32_t>> CodePoints(std::string_view text) {
     std::vector<char32_t> points;
     for (size_t i = 0; i < text.size();) {
         const auto lead = static_cast<unsigned char>(text[i]);
-        const int length = lead < 0x80 ? 1 : (lead >> 5) == 6 ? 2 : (lead >> 4) == 14 ? 3
-                                         : (lead >> 3) == 30 ? 4 : 0;
-        if (length == 0 || i + static_cast<size_t>(length) > text.size()) return std::nullopt;
+        const int length = lead < 0x80         ? 1
+                           : (lead >> 5) == 6  ? 2
+                           : (lead >> 4) == 14 ? 3
+                           : (lead >> 3) == 30 ? 4
+                                               : 0;
+        if (length == 0 || i + static_cast<size_t>(length) > text.size())
+            return std::nullopt;
         char32_t point = length == 1 ? lead : lead & (0x3F >> (length - 1));
         for (int k = 1; k < length; ++k) {
             const auto next = static_cast<unsigned char>(text[i + static_cast<size_t>(k)]);
-            if ((next >> 6) != 2) return std::nullopt;
+            if ((next >> 6) != 2)
+                return std::nullopt;
             point = (point << 6) | (next & 0x3F);
         }
         points.push_back(point);
@@ -224,15 +230,20 @@ void AppendUtf8(std::string& out, char32_t point) {
     out += static_cast<char>(0x80 | (point & 0x3F));
 }
 
-bool IsHiragana(char32_t point) { return point >= 0x3041 && point <= 0x3094; }
-bool IsKatakana(char32_t point) { return point >= 0x30A1 && point <= 0x30F4; }
+bool IsHiragana(char32_t point) {
+    return point >= 0x3041 && point <= 0x3094;
+}
+bool IsKatakana(char32_t point) {
+    return point >= 0x30A1 && point <= 0x30F4;
+}
 constexpr char32_t kLongVowel = 0x30FC;
 
 }  // namespace
 
 std::optional<std::string> ReadingOfText(std::string_view text) {
     const auto points = CodePoints(text);
-    if (!points || points->empty()) return std::nullopt;
+    if (!points || points->empty())
+        return std::nullopt;
     std::string reading;
     for (const char32_t point : *points) {
         if (IsHiragana(point) || point == kLongVowel)
@@ -243,15 +254,18 @@ std::optional<std::string> ReadingOfText(std::string_view text) {
                  point != '?' && point != '!')
             return std::nullopt;  // punctuation is silent, everything else needs a reading
     }
-    if (reading.empty()) return std::nullopt;
+    if (reading.empty())
+        return std::nullopt;
     return reading;
 }
 
 bool IsReadable(std::string_view reading) {
     const auto points = CodePoints(reading);
-    if (!points || points->empty()) return false;
+    if (!points || points->empty())
+        return false;
     for (const char32_t point : *points)
-        if (!IsHiragana(point) && point != kLongVowel) return false;
+        if (!IsHiragana(point) && point != kLongVowel)
+            return false;
     // yomi2voca.pl reads neither a lone small kana nor a long vowel mark at the start.
     const char32_t first = points->front();
     return first != kLongVowel && first != 0x3063 && first != 0x3093;
@@ -284,7 +298,8 @@ std::string NumberText(const std::vector<std::string>& names) {
 
 std::string FixedText(const std::string& name) {
     for (const auto& word : FixedWords())
-        if (name == word.name) return word.text;
+        if (name == word.name)
+            return word.text;
     return {};
 }
 
@@ -294,11 +309,13 @@ std::string DictationText(const std::vector<std::string>& names) {
     std::string text;
     std::vector<std::string> number;
     auto flush = [&] {
-        if (!number.empty()) text += NumberText(number);
+        if (!number.empty())
+            text += NumberText(number);
         number.clear();
     };
     for (const auto& name : names) {
-        if (name.empty()) continue;
+        if (name.empty())
+            continue;
         if (name == "pt") {
             flush();
             text += ".";
