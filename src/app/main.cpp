@@ -1,5 +1,6 @@
 // 数ちゃん: the blackboard window, or `--render` without one.
 #include <QApplication>
+#include <QFile>
 #include <QLibraryInfo>
 #include <QMessageBox>
 #include <QTranslator>
@@ -14,6 +15,7 @@
 #include "app/Render.h"
 #include "app/Say.h"
 #include "app/SingleInstance.h"
+#include "speech/JuliusRecognizer.h"
 #include "speech/OpenJTalkVoice.h"
 
 namespace {
@@ -87,6 +89,12 @@ int main(int argc, char** argv) {
     auto store = std::make_unique<kazu::SettingsStore>(kazu::ProgramFolder().toStdString(),
                                                        kazu::UserConfigFolder().toStdString());
     kazu::TKokubanForm form(std::move(store), std::make_unique<kazu::OpenJTalkVoice>());
+    // The grammar is looked up in the current folder first, then among the program's data.
+    auto listening = kazu::JuliusRecognizer::Config::Installed(kazu::ProgramFolder());
+    listening.locate = [](const QString& name) {
+        return QFile::exists(name) ? name : kazu::FindDataFile(name);
+    };
+    form.SetRecognizer(std::make_unique<kazu::JuliusRecognizer>(listening), "KAZUGrammar.xml");
     QObject::connect(&instance, &kazu::SingleInstance::anotherStartAttempted, &form, [&form] {
         form.showNormal();
         form.raise();
