@@ -640,10 +640,10 @@ void TKokubanForm::SetStatusLine(const std::string& text, Colour background) {
     // Dark grounds (green, red) take white letters.
     const bool dark = colour.lightness() < 128 || background == 0xFF0000;
     label1_->setText(Q(text));
-    label1_->setStyleSheet(QStringLiteral("font-weight: bold; font-size: 12pt; background: %1; "
-                                          "color: %2;")
-                               .arg(colour.name(), dark ? QStringLiteral("white")
-                                                        : QStringLiteral("black")));
+    label1_->setStyleSheet(
+        QStringLiteral("font-weight: bold; font-size: 12pt; background: %1; "
+                       "color: %2;")
+            .arg(colour.name(), dark ? QStringLiteral("white") : QStringLiteral("black")));
     label1_->repaint();
 }
 

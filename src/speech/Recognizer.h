@@ -62,7 +62,8 @@ class FedRecognizer : public Recognizer {
         if (command > 0)
             recognition.properties.push_back(
                 {"chosencommand", "", {{"commandvalue", std::to_string(command), {}}}});
-        if (listener_ != nullptr) listener_->OnRecognition(recognition);
+        if (listener_ != nullptr)
+            listener_->OnRecognition(recognition);
     }
     RecognizerListener* listener() const { return listener_; }
 

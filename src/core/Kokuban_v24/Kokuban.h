@@ -10,9 +10,9 @@
 #include <string>
 
 #include "core/Board.h"
-#include "core/Clock.h"
 #include "core/Bunex/Bunex.h"
 #include "core/Bunex/Reibun.h"
+#include "core/Clock.h"
 #include "core/Funcsv.h"
 #include "core/Kokuban_v24/CalcState.h"
 #include "core/Kokuban_v24/Character.h"
