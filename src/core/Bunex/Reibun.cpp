@@ -4,6 +4,7 @@
 
 #include "core/Cp932.h"
 #include "core/Funcsv.h"
+#include "core/SpokenText.h"
 
 namespace kazu {
 namespace {
@@ -11,14 +12,6 @@ namespace {
 constexpr Colour kBlack = 0x000000;
 constexpr Colour kRed = 0xFF0000;
 constexpr Colour kBlue = 0x0000FF;
-
-std::string ReplaceAll(std::string text, const std::string& from, const std::string& to) {
-    for (size_t at = text.find(from); at != std::string::npos;
-         at = text.find(from, at + to.size())) {
-        text.replace(at, from.size(), to);
-    }
-    return text;
-}
 
 // A field keeps its line's end and whatever else a damaged file held; a control character
 // would only show as a box, so none is drawn or read.

@@ -3,17 +3,10 @@
 #include <utility>
 
 #include "core/Kokuban_v24/Kokuban.h"
+#include "core/SpokenText.h"
 
 namespace kazu {
 namespace {
-
-std::string ReplaceAll(std::string text, const std::string& from, const std::string& to) {
-    for (size_t at = text.find(from); at != std::string::npos;
-         at = text.find(from, at + to.size())) {
-        text.replace(at, from.size(), to);
-    }
-    return text;
-}
 
 std::string ApplyTable(std::string text,
                        std::initializer_list<std::pair<const char*, const char*>> table) {
