@@ -1,6 +1,7 @@
 #include "app/Joukenv24_.h"
 
 #include <QCheckBox>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -8,6 +9,7 @@
 #include <QRadioButton>
 #include <QSlider>
 #include <QSpinBox>
+#include <QStyle>
 
 #include "app/Kokuban_v24.h"
 #include "core/Kokuban_v24/Kokuban.h"
@@ -19,32 +21,55 @@ const QString kYellow = QStringLiteral("#ffff80");
 const QString kSkyBlue = QStringLiteral("#a6caf0");
 const QString kCream = QStringLiteral("#fffbf0");
 
-// A coloured group with its title in the top left corner.
+// A coloured group with its title in the top left corner. The colour is the frame's palette,
+// not a style sheet: a style sheet on the boxes would take the style's check marks away.
 QFrame* Group(QWidget* parent, const QString& title, QRect bounds, const QString& colour) {
     auto* group = new QFrame(parent);
-    group->setObjectName(QStringLiteral("group"));
     group->setGeometry(bounds);
-    group->setStyleSheet(
-        QStringLiteral("QFrame#group { background: %1; border: 1px solid #808080; }"
-                       "QLabel, QCheckBox, QRadioButton { background: transparent; }")
-            .arg(colour));
+    group->setFrameShape(QFrame::Box);
+    group->setAutoFillBackground(true);
+    QPalette palette = group->palette();
+    palette.setColor(QPalette::Window, QColor(colour));
+    palette.setColor(QPalette::WindowText, Qt::black);
+    group->setPalette(palette);
     auto* caption = new QLabel(title, group);
     caption->setGeometry(6, 3, bounds.width() - 12, 16);
-    caption->setStyleSheet(QStringLiteral("font-weight: bold;"));
+    QFont bold = caption->font();
+    bold.setBold(true);
+    caption->setFont(bold);
     return group;
+}
+
+// Texts are kept whole: where the board font is wider than the original's, the font shrinks
+// until the text fits its room.
+void FitText(QWidget* widget, const QString& text, int room) {
+    QFont font = widget->font();
+    while (font.pointSizeF() > 6 && QFontMetrics(font).horizontalAdvance(text) > room) {
+        font.setPointSizeF(font.pointSizeF() - 0.5);
+    }
+    widget->setFont(font);
+}
+
+QLabel* Text(QWidget* parent, const QString& text, QRect bounds) {
+    auto* label = new QLabel(text, parent);
+    label->setGeometry(bounds);
+    FitText(label, text, bounds.width());
+    return label;
+}
+
+// The room a check box or radio button leaves for its text beside the indicator.
+int TextRoom(const QWidget* button, int width) {
+    const QStyle* style = button->style();
+    return width - style->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, button) -
+           style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, button) - 4;
 }
 
 QCheckBox* Box(QWidget* parent, const QString& text, QRect bounds, int32_t value) {
     auto* box = new QCheckBox(text, parent);
     box->setGeometry(bounds);
     box->setChecked(value == 1);
+    FitText(box, text, TextRoom(box, bounds.width()));
     return box;
-}
-
-QLabel* Text(QWidget* parent, const QString& text, QRect bounds) {
-    auto* label = new QLabel(text, parent);
-    label->setGeometry(bounds);
-    return label;
 }
 
 QSlider* Slider(QWidget* parent, QRect bounds, int maximum) {
@@ -172,8 +197,10 @@ void TJoukenSetForm::BuildSpeechGroup() {
     Text(g, QStringLiteral("0                読み上げの音量             Max"), {8, 114, 232, 16});
     volume_ = Slider(g, {8, 130, 232, 26}, 20);
     // Voice input is switched from its own menu; the boxes of the original stay hidden.
-    auto* voiceInput = Box(g, QStringLiteral("音声入力を行う"), {8, 160, 160, 18}, s.SRFLAG);
-    voiceInput->hide();
+    voiceInput_ = Box(g, QStringLiteral("音声入力を行う"), {8, 160, 160, 18}, s.SRFLAG);
+    voiceInput_->hide();
+    connect(voiceInput_, &QCheckBox::clicked, this,
+            [this](bool on) { on ? model_.S2Click() : model_.E1Click(); });
     auto* examples = Box(g, QStringLiteral("文章例題も読み上げる"), {8, 178, 160, 18}, 0);
     examples->hide();
 }

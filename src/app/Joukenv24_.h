@@ -34,6 +34,7 @@ class TJoukenSetForm : public QDialog {
     QSlider* rate() const { return rate_; }
     QSlider* volume() const { return volume_; }
     QLineEdit* name() const { return name_; }
+    QCheckBox* voiceInput() const { return voiceInput_; }
 
     // 決定: the controls that act only now.
     void Button1Click();
@@ -59,6 +60,7 @@ class TJoukenSetForm : public QDialog {
     QSlider* rate_ = nullptr;
     QSlider* volume_ = nullptr;
     QLineEdit* name_ = nullptr;
+    QCheckBox* voiceInput_ = nullptr;
 
     void BuildButtons();
     void BuildDisplayGroup();

@@ -729,11 +729,21 @@ bool TKokubanForm::eventFilter(QObject* watched, QEvent* event) {
     // The window sees every key first, whichever of its widgets has the focus; the key goes
     // on to that widget as well. Only the first receiver counts: Qt passes an ignored key up
     // to the parents.
+    if (event->type() == QEvent::KeyRelease && watched->isWidgetType() &&
+        static_cast<QWidget*>(watched)->window() == this) {
+        handledKey_ = nullptr;  // the next press is a new key, wherever it lies in memory
+    }
     if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
         auto* widget = static_cast<QWidget*>(watched);
         QWidget* focus = QApplication::focusWidget();
+        const int code = static_cast<QKeyEvent*>(event)->key();
+        const bool passedUp = event == handledKey_ && code == handledCode_ &&
+                              handledBy_ != nullptr && widget->isAncestorOf(handledBy_);
         const bool first = widget == focus || (focus == nullptr && widget == this);
-        if (first && widget->window() == this && !pacer_->active()) {
+        if (!passedUp && first && widget->window() == this && !pacer_->active()) {
+            handledKey_ = event;
+            handledCode_ = code;
+            handledBy_ = widget;
             KeyDown(*static_cast<QKeyEvent*>(event));
         }
     }

@@ -160,6 +160,11 @@ class TKokubanForm : public QMainWindow,
     QRect prevBounds_;
     bool closing_ = false;
     bool pendingResize_ = false;
+    // The key press last handled and its first receiver: Qt hands an ignored key on to the
+    // parents, and by then the focus may have moved (a dialog opened and closed meanwhile).
+    const QEvent* handledKey_ = nullptr;
+    int handledCode_ = 0;
+    QPointer<QWidget> handledBy_;
     MessageSink messageSink_;
     UrlOpener urlOpener_;
 
