@@ -128,15 +128,22 @@ bool JuliusRecognizer::EnsureRunning() {
 }
 
 bool JuliusRecognizer::StartProcess() {
+    // Without its model the engine would only exit, which would read as a crash.
+    if (!QFileInfo(config_.modelDir).isDir()) {
+        lastError_ = QStringLiteral("音声認識のモデル %1 がありません。").arg(config_.modelDir);
+        return false;
+    }
     process_ = std::make_unique<QProcess>();
     QStringList arguments = {QStringLiteral("--model"), config_.modelDir, QStringLiteral("--calc"),
                              calcPrefix_};
     if (!commandPrefix_.isEmpty())
         arguments << QStringLiteral("--command") << commandPrefix_;
-    process_->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    // The engine's log on standard error is kept quiet unless asked for.
+    // The engine's log on standard error is kept quiet unless asked for. (Forwarding and a
+    // file together are inconsistent to QProcess, which then forwards.)
     if (qEnvironmentVariableIsEmpty("KAZU_LISTEN_LOG"))
         process_->setStandardErrorFile(QProcess::nullDevice());
+    else
+        process_->setProcessChannelMode(QProcess::ForwardedErrorChannel);
     connect(process_.get(), &QProcess::readyReadStandardOutput, this, &JuliusRecognizer::OnOutput);
     connect(process_.get(), &QProcess::finished, this, &JuliusRecognizer::OnProcessGone);
     ++starts_;
@@ -244,8 +251,13 @@ void JuliusRecognizer::OnProcessGone() {
     output_.clear();
     if (finished)
         return;
-    if (starts_ < 2 && StartProcess())
-        return;
+    // Only one crash is forgiven. After FinishAudio the audio went with the process: a new one
+    // would wait for input that never comes.
+    if (!restarted_ && !finishing_) {
+        restarted_ = true;
+        if (StartProcess())
+            return;
+    }
     Lose(QString::fromUtf8(kLostMessage));
 }
 

@@ -74,6 +74,7 @@ class JuliusRecognizer : public QObject, public Recognizer {
     bool rules_ = false;
     bool lost_ = false;
     bool finishing_ = false;
+    bool restarted_ = false;  // the one restart after a crash is used up
     int starts_ = 0;
     QString lastError_;
     std::unique_ptr<QProcess> process_;
