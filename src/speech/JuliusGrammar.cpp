@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QXmlStreamReader>
+#include <map>
 #include <set>
 
 namespace kazu {
@@ -152,19 +153,21 @@ std::optional<QString> RunTool(QProcess& process, const QString& program,
     return std::nullopt;
 }
 
-// The filler word gets its weight: "N @P NAME [NAME] phones" is Julius's per-word probability.
-bool WeighFiller(const QString& dictPath, double penalty) {
+// Words get their weights: "N @P NAME [NAME] phones" is Julius's per-word probability.
+bool WeighWords(const QString& dictPath, const std::map<QByteArray, double>& weights) {
     QFile file(dictPath);
     if (!file.open(QIODevice::ReadOnly))
         return false;
-    const QByteArray filler = QByteArray("[") + listen::kFillerName.data() + "]";
     QByteArray out;
     for (const QByteArray& line : file.readAll().split('\n')) {
         if (line.isEmpty())
             continue;
         QList<QByteArray> fields = line.split('\t');
-        if (fields.size() >= 3 && fields[1] == filler)
-            fields.insert(1, "@" + QByteArray::number(penalty) + "\t" + listen::kFillerName.data());
+        if (fields.size() >= 3 && fields[1].startsWith('[') && fields[1].endsWith(']')) {
+            const QByteArray name = fields[1].mid(1, fields[1].size() - 2);
+            if (const auto found = weights.find(name); found != weights.end())
+                fields.insert(1, "@" + QByteArray::number(found->second) + "\t" + name);
+        }
         out += fields.join('\t') + '\n';
     }
     file.close();
@@ -197,8 +200,13 @@ std::optional<QString> CompileGrammar(const listen::GrammarSource& source, const
     if (auto error = RunTool(mkdfa, QStringLiteral("perl"),
                              {tools.binDir + QStringLiteral("/mkdfa.pl"), prefix}))
         return error;
+    std::map<QByteArray, double> weights = {
+        {QByteArray(listen::kFillerName.data(), listen::kFillerName.size()), tools.fillerPenalty}};
+    for (const auto& word : source.words)
+        if (word.weight != 0)
+            weights[QByteArray::fromStdString(word.name)] = word.weight;
     if (!QFileInfo::exists(prefix + QStringLiteral(".dfa")) ||
-        !WeighFiller(prefix + QStringLiteral(".dict"), tools.fillerPenalty))
+        !WeighWords(prefix + QStringLiteral(".dict"), weights))
         return QStringLiteral("文法を作れません: %1").arg(prefix);
     return std::nullopt;
 }

@@ -78,11 +78,11 @@ TEST_F(HearTest, SpokenCommandIsHeardAsItsNumber) {
 TEST_F(HearTest, SpokenCalculationIsHeardAsDictationWritesIt) {
     KAZU_REQUIRE_VOICE();
     const ProgramRun run =
-        Kazuchan({QStringLiteral("--hear"), Said(QStringLiteral("さんかけるよん"), "calc.wav")});
+        Kazuchan({QStringLiteral("--hear"), Said(QStringLiteral("さんかけるよんわ"), "calc.wav")});
     ASSERT_TRUE(run.finished);
     EXPECT_EQ(run.status, 0) << run.errors.toStdString();
-    EXPECT_TRUE(run.out.contains(QStringLiteral("heard \"3かける4"))) << run.out.toStdString();
-    EXPECT_TRUE(run.out.contains(QStringLiteral("input \"3*4"))) << run.out.toStdString();
+    EXPECT_TRUE(run.out.contains(QStringLiteral("heard \"3かける4わ\""))) << run.out.toStdString();
+    EXPECT_TRUE(run.out.contains(QStringLiteral("input \"3*4=\""))) << run.out.toStdString();
 }
 
 // Ten minutes of a quiet room go through much faster than they last, and nobody spoke.

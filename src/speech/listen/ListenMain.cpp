@@ -215,7 +215,7 @@ std::vector<std::string> EngineArguments(const Options& options) {
                                      "-headmargin",
                                      "300",
                                      "-tailmargin",
-                                     "250",
+                                     "180",
                                      "-rejectshort",
                                      "150",
                                      "-AM",
@@ -233,7 +233,10 @@ std::vector<std::string> EngineArguments(const Options& options) {
     if (!options.command.empty())
         args.insert(args.end(), {"-LM", kCommand, "-dfa", options.command + ".dfa", "-v",
                                  options.command + ".dict"});
-    args.insert(args.end(), {"-SR", kCalc, "am", kCalc, "-b", "1500", "-b2", "100"});
+    // A word insertion penalty for calculations: without it the engine pads short numbers with
+    // digits ("よん" as "に よん"); a stronger one turns "てん ご" into "せん".
+    args.insert(args.end(), {"-SR", kCalc, "am", kCalc, "-b", "1500", "-b2", "100", "-penalty1",
+                             "-5", "-penalty2", "-10"});
     if (!options.command.empty())
         args.insert(args.end(), {"-SR", kCommand, "am", kCommand, "-b", "1500", "-b2", "100"});
     return args;

@@ -62,11 +62,16 @@ struct NumberWord {
     const char* category;
     const char* name;
     std::vector<const char*> readings;
+    double weight = 0;
 };
 
+constexpr double kManWeight = -20;
+constexpr double kSenWeight = -8;
+
 const std::vector<NumberWord>& NumberWords() {
+    // Long vowels as "ー": the model knows them as long phones, which "う" after a syllable is not.
     static const std::vector<NumberWord> words = {
-        {"DIGIT", "d0", {"ぜろ", "れい"}},
+        {"DIGIT", "d0", {"ぜろ", "れー"}},
         {"DIGIT", "d1", {"いち", "いちー"}},
         {"DIGIT", "d2", {"に", "にー"}},
         {"DIGIT", "d3", {"さん"}},
@@ -75,16 +80,20 @@ const std::vector<NumberWord>& NumberWords() {
         {"DIGIT", "d6", {"ろく"}},
         {"DIGIT", "d7", {"なな", "しち"}},
         {"DIGIT", "d8", {"はち"}},
-        {"DIGIT", "d9", {"きゅう", "く"}},
-        {"JUU", "k10", {"じゅう", "じゅっ"}},
-        {"JUU", "k20", {"にじゅう"}},
-        {"JUU", "k30", {"さんじゅう"}},
-        {"JUU", "k40", {"よんじゅう"}},
-        {"JUU", "k50", {"ごじゅう"}},
-        {"JUU", "k60", {"ろくじゅう"}},
-        {"JUU", "k70", {"ななじゅう"}},
-        {"JUU", "k80", {"はちじゅう"}},
-        {"JUU", "k90", {"きゅうじゅう"}},
+        {"DIGIT", "d9", {"きゅー", "く"}},
+        // The ones before a point as said in "いってん", "ろってん", "はってん".
+        {"DIGITQ", "d1", {"いっ"}},
+        {"DIGITQ", "d6", {"ろっ"}},
+        {"DIGITQ", "d8", {"はっ"}},
+        {"JUU", "k10", {"じゅー", "じゅっ"}},
+        {"JUU", "k20", {"にじゅー"}},
+        {"JUU", "k30", {"さんじゅー"}},
+        {"JUU", "k40", {"よんじゅー"}},
+        {"JUU", "k50", {"ごじゅー"}},
+        {"JUU", "k60", {"ろくじゅー"}},
+        {"JUU", "k70", {"ななじゅー"}},
+        {"JUU", "k80", {"はちじゅー"}},
+        {"JUU", "k90", {"きゅーじゅー"}},
         {"HYAKU", "k100", {"ひゃく"}},
         {"HYAKU", "k200", {"にひゃく"}},
         {"HYAKU", "k300", {"さんびゃく"}},
@@ -93,18 +102,19 @@ const std::vector<NumberWord>& NumberWords() {
         {"HYAKU", "k600", {"ろっぴゃく"}},
         {"HYAKU", "k700", {"ななひゃく"}},
         {"HYAKU", "k800", {"はっぴゃく"}},
-        {"HYAKU", "k900", {"きゅうひゃく"}},
-        {"SEN", "k1000", {"せん", "いっせん"}},
-        {"SEN", "k2000", {"にせん"}},
-        {"SEN", "k3000", {"さんぜん"}},
-        {"SEN", "k4000", {"よんせん"}},
-        {"SEN", "k5000", {"ごせん"}},
-        {"SEN", "k6000", {"ろくせん"}},
-        {"SEN", "k7000", {"ななせん"}},
-        {"SEN", "k8000", {"はっせん"}},
-        {"SEN", "k9000", {"きゅうせん"}},
-        {"MAN", "x10000", {"まん"}},
-        {"OKU", "x100000000", {"おく"}},
+        {"HYAKU", "k900", {"きゅーひゃく"}},
+        // And "てん" much like "せん".
+        {"SEN", "k1000", {"せん", "いっせん"}, kSenWeight},
+        {"SEN", "k2000", {"にせん"}, kSenWeight},
+        {"SEN", "k3000", {"さんぜん"}, kSenWeight},
+        {"SEN", "k4000", {"よんせん"}, kSenWeight},
+        {"SEN", "k5000", {"ごせん"}, kSenWeight},
+        {"SEN", "k6000", {"ろくせん"}, kSenWeight},
+        {"SEN", "k7000", {"ななせん"}, kSenWeight},
+        {"SEN", "k8000", {"はっせん"}, kSenWeight},
+        {"SEN", "k9000", {"きゅーせん"}, kSenWeight},
+        // Our voice's "わ" and "わる" sound more like "まん" to the model than themselves.
+        {"MAN", "x10000", {"まん"}, kManWeight},
         {"PT", "pt", {"てん"}},
     };
     return words;
@@ -129,18 +139,30 @@ void AddSilenceAndFiller(GrammarSource& source) {
         source.words.push_back({"FILL", std::string(kFillerName), syllable});
 }
 
-// One, two, three or all four places of a number below 10000, in spoken order.
-void AddCountedRules(std::vector<std::string>& rules) {
+// Numbers of up to five digits, said digit by digit or counted (below 100000): no more, since
+// every longer path is one more way to mishear a short one. NAME_Q is the same ending in a
+// DIGITQ, the form before "てん".
+void AddNumberRules(std::vector<std::string>& rules) {
     const char* const places[] = {"SEN", "HYAKU", "JUU", "DIGIT"};
     for (int mask = 1; mask < 16; ++mask) {
-        std::string rule = "C4 :";
+        std::string rule;
         for (int place = 0; place < 4; ++place)
             if ((mask & (8 >> place)) != 0)
                 rule += std::string(" ") + places[place];
-        rules.push_back(rule);
+        rules.push_back("C4 :" + rule);
+        if ((mask & 1) != 0)
+            rules.push_back("C4_Q :" + rule.substr(0, rule.size() - 5) + "DIGITQ");
     }
-    rules.insert(rules.end(), {"CNT : C4", "CNT : C4 MAN", "CNT : C4 MAN C4", "CNT : C4 OKU",
-                               "CNT : C4 OKU C4", "CNT : C4 OKU C4 MAN", "CNT : C4 OKU C4 MAN C4"});
+    std::string digits;
+    for (int count = 1; count <= 5; ++count) {
+        rules.push_back("DS_Q :" + digits + " DIGITQ");
+        digits += " DIGIT";
+        rules.push_back("DS :" + digits);
+    }
+    rules.insert(rules.end(),
+                 {"CNT : C4", "CNT : DIGIT MAN", "CNT : DIGIT MAN C4", "CNT_Q : C4_Q",
+                  "CNT_Q : DIGIT MAN C4_Q", "NUM : DS", "NUM : CNT", "NUM_Q : DS_Q",
+                  "NUM_Q : CNT_Q", "DEC : NUM", "DEC : NUM PT DS", "DEC : NUM_Q PT DS"});
 }
 
 }  // namespace
@@ -169,16 +191,16 @@ std::string GrammarSource::YomiText() const {
 
 GrammarSource CalcGrammar() {
     GrammarSource source;
+    // A whole calculation, or the part of one a child says before pausing: "3かける", "4わ".
+    // A number is never last: the end word is what tells "4わ" from "4まん" and "8イコール" from
+    // "8250" to the engine, which hears them much alike.
     source.rules = {"S : NS_B EXPR NS_E", "S : NS_B WORD NS_E", "EXPR : DEC OP DEC EQ",
-                    "EXPR : DEC OP DEC",  "EXPR : DEC",         "EXPR : DEC OP",
-                    "EXPR : DEC EQ",      "EXPR : OP DEC EQ",   "EXPR : OP DEC",
-                    "EXPR : EQ",          "DEC : NUM",          "DEC : NUM PT DSEQ",
-                    "NUM : DSEQ",         "NUM : CNT",          "DSEQ : DIGIT",
-                    "DSEQ : DSEQ DIGIT"};
-    AddCountedRules(source.rules);
+                    "EXPR : DEC OP",      "EXPR : DEC EQ",      "EXPR : OP DEC EQ",
+                    "EXPR : EQ"};
+    AddNumberRules(source.rules);
     for (const auto& word : NumberWords())
         for (const char* reading : word.readings)
-            source.words.push_back({word.category, word.name, reading});
+            source.words.push_back({word.category, word.name, reading, word.weight});
     for (const auto& word : FixedWords())
         for (const char* reading : word.readings)
             source.words.push_back({word.category, word.name, reading});
@@ -273,7 +295,7 @@ bool IsReadable(std::string_view reading) {
 
 namespace {
 
-// A run of number words: counted (十/百/千/万/億 present) or digit by digit.
+// A run of number words: counted (十/百/千/万 present) or digit by digit.
 std::string NumberText(const std::vector<std::string>& names) {
     bool counted = false;
     for (const auto& name : names) counted = counted || name[0] != 'd';

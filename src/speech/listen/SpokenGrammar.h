@@ -14,6 +14,7 @@ struct GrammarWord {
     std::string category;
     std::string name;     // what the recogniser outputs
     std::string reading;  // hiragana and "ー"
+    double weight = 0;    // log10 of its probability, shared by all words of the name; 0: none
 };
 
 struct GrammarSource {
@@ -24,8 +25,9 @@ struct GrammarSource {
     std::string YomiText() const;  // UTF-8, grouped by category in first-use order
 };
 
-// Spoken calculations: numbers digit by digit or counted with 十/百/千/万/億, points, operators,
-// end words, and the words of the calculation-mode word commands.
+// Spoken calculations: numbers of up to five digits, digit by digit or counted with 十/百/千/万,
+// points, operators, end words, and the words of the calculation-mode word commands. A number
+// is always followed by an operator or an end word.
 GrammarSource CalcGrammar();
 
 struct CommandPhrase {
