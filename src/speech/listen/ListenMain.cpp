@@ -41,7 +41,9 @@ struct Options {
     std::string model;
     std::string calc;
     std::string command;
-    double floor = 0.2;  // below this a command is taken for something else
+    // Below this a recognition is taken for something else. The filler word rejects most of
+    // what is no command; a higher floor mostly threw away short words said right.
+    double floor = 0.1;
 };
 
 struct Listener {
