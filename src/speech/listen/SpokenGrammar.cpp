@@ -103,7 +103,7 @@ const std::vector<NumberWord>& NumberWords() {
         {"HYAKU", "k700", {"ななひゃく"}},
         {"HYAKU", "k800", {"はっぴゃく"}},
         {"HYAKU", "k900", {"きゅーひゃく"}},
-        // And "てん" much like "せん".
+        // Weighed down too: to the model "てん" sounds much like "せん".
         {"SEN", "k1000", {"せん", "いっせん"}, kSenWeight},
         {"SEN", "k2000", {"にせん"}, kSenWeight},
         {"SEN", "k3000", {"さんぜん"}, kSenWeight},
