@@ -1,5 +1,6 @@
 #include "speech/JuliusRecognizer.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QMediaDevices>
@@ -129,15 +130,24 @@ bool JuliusRecognizer::EnsureRunning() {
 
 bool JuliusRecognizer::StartProcess() {
     // Without its model the engine would only exit, which would read as a crash.
-    if (!QFileInfo(config_.modelDir).isDir()) {
-        lastError_ = QStringLiteral("音声認識のモデル %1 がありません。").arg(config_.modelDir);
-        return false;
+    for (const char* name : listen::kModelFiles) {
+        const QString path = QDir(config_.modelDir).filePath(QString::fromLatin1(name));
+        if (!QFileInfo(path).isFile()) {
+            lastError_ = QStringLiteral("音声認識のモデル %1 がありません。").arg(path);
+            return false;
+        }
     }
     process_ = std::make_unique<QProcess>();
     QStringList arguments = {QStringLiteral("--model"), config_.modelDir, QStringLiteral("--calc"),
                              calcPrefix_};
     if (!commandPrefix_.isEmpty())
         arguments << QStringLiteral("--command") << commandPrefix_;
+    // The starting means of speech live beside the grammar file; without them the engine
+    // still listens, only less well at first.
+    if (config_.locate)
+        if (const QString means = config_.locate(QString::fromLatin1(listen::kTriphoneMean));
+            !means.isEmpty())
+            arguments << QStringLiteral("--means") << QFileInfo(means).absolutePath();
     // The engine's log on standard error is kept quiet unless asked for. (Forwarding and a
     // file together are inconsistent to QProcess, which then forwards.)
     if (qEnvironmentVariableIsEmpty("KAZU_LISTEN_LOG"))

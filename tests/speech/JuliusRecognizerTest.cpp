@@ -4,8 +4,10 @@
 
 #include <signal.h>
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFile>
 #include <QFileInfo>
 #include <QMediaDevices>
 #include <QTimer>
@@ -324,6 +326,21 @@ TEST_F(JuliusRecognizerTest, MissingModelFailsAtOnceNamingIt) {
     Linger(200);
     EXPECT_TRUE(listener_.losses.empty());
     EXPECT_EQ(recognizer.starts(), 0);
+
+    // A folder with one of the models gone: that one is named.
+    const std::string partial = folder_.path() + "/partial";
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(partial)));
+    for (const char* name : {kazu::listen::kTriphoneModel, kazu::listen::kTriphoneList}) {
+        QFile file(QString::fromStdString(partial + "/" + name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    config.modelDir = QString::fromStdString(partial);
+    JuliusRecognizer second(config);
+    second.SetListener(&listener_);
+    EXPECT_LT(second.DictationSetState(1), 0);
+    EXPECT_TRUE(second.lastError().contains(QString::fromLatin1(kazu::listen::kPhoneModel)))
+        << second.lastError().toStdString();
+    EXPECT_EQ(second.starts(), 0);
 }
 
 TEST_F(JuliusRecognizerTest, GrammarFileFaultsNameTheFileAndStartNothing) {

@@ -1,4 +1,6 @@
 // kazuchan-listen itself, spoken to through its pipes as the recogniser does.
+#include <QDir>
+#include <QFile>
 #include <QProcess>
 
 #include "SpeechTestSupport.h"
@@ -68,6 +70,43 @@ TEST_F(ListenProgramTest, OverlongFrameEndsTheInput) {
     ASSERT_TRUE(Finish(15000)) << output_.toStdString();
     EXPECT_EQ(process_.exitStatus(), QProcess::NormalExit);
     EXPECT_TRUE(output_.endsWith("state end\n")) << output_.toStdString();
+}
+
+// Starting means that are unreadable, of the wrong size or missing leave the program listening.
+TEST(ListenProgramMeansTest, FaultyMeansAreLeftOut) {
+    ScratchFolder folder;
+    const QString calc = QString::fromStdString(folder.path() + "/calc");
+    ASSERT_FALSE(CompileGrammar(listen::CalcGrammar(), calc, JuliusTools::Installed()));
+    const std::pair<const char*, const char*> faults[] = {
+        {"garbage", "not a mean at all\n"},
+        {"short", "<CEPSNORM> <>\n<MEAN> 25\n 1.0\n 2.0\n"},
+        {"wrong-size", "<CEPSNORM> <>\n<MEAN> 3\n 1.0\n 2.0\n 3.0\n"},
+        {"missing", nullptr},
+    };
+    for (const auto& [name, text] : faults) {
+        const std::string means = folder.path() + "/" + name;
+        ASSERT_TRUE(QDir().mkpath(QString::fromStdString(means)));
+        if (text != nullptr) {
+            QFile file(QString::fromStdString(means + "/" + listen::kTriphoneMean));
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write(text);
+        }
+        QProcess process;
+        process.setStandardErrorFile(QProcess::nullDevice());
+        process.start(QStringLiteral(KAZU_LISTEN_EXE),
+                      {QStringLiteral("--model"), QStringLiteral(KAZU_JULIUS_DIR "/model"),
+                       QStringLiteral("--calc"), calc, QStringLiteral("--means"),
+                       QString::fromStdString(means)});
+        const std::string frame =
+            listen::EncodeFrame(listen::FrameType::Audio, std::string(3200, '\0'));
+        process.write(frame.data(), static_cast<qint64>(frame.size()));
+        process.closeWriteChannel();
+        ASSERT_TRUE(process.waitForFinished(20000)) << name;
+        const QByteArray output = process.readAllStandardOutput();
+        EXPECT_EQ(process.exitCode(), 0) << name;
+        EXPECT_TRUE(output.startsWith("state ready\n")) << name << ": " << output.toStdString();
+        EXPECT_TRUE(output.endsWith("state end\n")) << name;
+    }
 }
 
 TEST(ListenProgramUsageTest, WrongArgumentsAreAUsageError) {

@@ -1,4 +1,4 @@
-// kazuchan-listen: the recogniser process. It loads the acoustic model once with a recogniser
+// kazuchan-listen: the recogniser process. It loads the acoustic models once with a recogniser
 // for spoken calculations and, when given, one for commands, reads audio and mode frames from
 // standard input and writes what it heard to standard output (speech/listen/ListenProtocol.h).
 // Running apart from the window keeps libjulius's exit() on internal errors and its global state
@@ -29,18 +29,28 @@ namespace {
 using kazu::listen::FormatListenEvent;
 using kazu::listen::Frame;
 using kazu::listen::FrameType;
+using kazu::listen::kPhoneMean;
+using kazu::listen::kPhoneModel;
+using kazu::listen::kTriphoneList;
+using kazu::listen::kTriphoneMean;
+using kazu::listen::kTriphoneModel;
 using kazu::listen::ListenEvent;
 
 constexpr const char* kCalc = "calc";
 constexpr const char* kCommand = "command";
 constexpr const char* kUsage =
     "usage: kazuchan-listen --model DIR --calc PREFIX [--command PREFIX] [--floor CONF]\n"
-    "PREFIX names a compiled grammar: PREFIX.dfa and PREFIX.dict\n";
+    "                       [--means DIR] [--save-means DIR]\n"
+    "PREFIX names a compiled grammar: PREFIX.dfa and PREFIX.dict\n"
+    "--means: the starting cepstral means, --save-means: where to write them after each\n"
+    "utterance (both as listen-triphones.cmn and listen-phones.cmn)\n";
 
 struct Options {
     std::string model;
     std::string calc;
     std::string command;
+    std::string means;
+    std::string saveMeans;
     // Below this a recognition is taken for something else. The filler word rejects most of
     // what is no command; a higher floor mostly threw away short words said right.
     double floor = 0.1;
@@ -197,18 +207,44 @@ bool ParseOptions(int argc, char** argv, Options& options) {
             options.command = value;
         else if (name == "--floor")
             options.floor = std::atof(value.c_str());
+        else if (name == "--means")
+            options.means = value;
+        else if (name == "--save-means")
+            options.saveMeans = value;
         else
             return false;
     }
     return argc % 2 == 1 && !options.model.empty() && !options.calc.empty();
 }
 
-// The engine's configuration as its own command line: one acoustic model, one or two grammars.
-std::vector<std::string> EngineArguments(const Options& options) {
+// A cepstral mean file as the engine writes it: "<CEPSNORM> <>", "<MEAN> N", N numbers, then
+// maybe a variance part. Anything else would keep the engine from starting.
+bool ReadableMeans(const std::string& path) {
+    std::FILE* file = std::fopen(path.c_str(), "r");
+    if (file == nullptr)
+        return false;
+    char head[16] = {};
+    char mean[16] = {};
+    int count = 0;
+    bool ok = std::fscanf(file, "%15s <> %15s %d", head, mean, &count) == 3 &&
+              std::strcmp(head, "<CEPSNORM>") == 0 && std::strcmp(mean, "<MEAN>") == 0 &&
+              count > 0 && count <= 100;
+    for (int i = 0; ok && i < count; ++i) {
+        double value = 0;
+        ok = std::fscanf(file, "%lf", &value) == 1 && std::isfinite(value);
+    }
+    std::fclose(file);
+    return ok;
+}
+
+// The engine's configuration as its own command line: two acoustic models, one or two grammars.
+std::vector<std::string> EngineArguments(const Options& options, bool withMeans) {
     // Segment the stream by level: short tail so that the answer comes soon after speech ends.
+    // Decoding goes along with the audio, so that little is left to do by then.
     std::vector<std::string> args = {"kazuchan-listen",
                                      "-input",
                                      "stdin",
+                                     "-realtime",
                                      "-cutsilence",
                                      "-lv",
                                      "1200",
@@ -221,26 +257,39 @@ std::vector<std::string> EngineArguments(const Options& options) {
                                      "-rejectshort",
                                      "150",
                                      "-AM",
-                                     "am",
+                                     "triphones",
                                      "-h",
-                                     options.model + "/hmmdefs_ptm_gid.binhmm",
+                                     options.model + "/" + kTriphoneModel,
                                      "-hlist",
-                                     options.model + "/logicalTri",
-                                     "-LM",
-                                     kCalc,
-                                     "-dfa",
-                                     options.calc + ".dfa",
-                                     "-v",
-                                     options.calc + ".dict"};
-    if (!options.command.empty())
+                                     options.model + "/" + kTriphoneList};
+    // Each model's input starts from a mean of speech; from the first utterance alone the
+    // engine would start from nothing and mishear it.
+    const auto means = [&](const char* name) {
+        std::vector<std::string> more;
+        const std::string load = options.means + "/" + name;
+        if (withMeans && !options.means.empty() && ReadableMeans(load))
+            more.insert(more.end(), {"-cmnload", load});
+        if (!options.saveMeans.empty())
+            more.insert(more.end(), {"-cmnsave", options.saveMeans + "/" + name});
+        return more;
+    };
+    for (auto& arg : means(kTriphoneMean)) args.push_back(std::move(arg));
+    args.insert(args.end(),
+                {"-LM", kCalc, "-dfa", options.calc + ".dfa", "-v", options.calc + ".dict"});
+    // Commands are heard with the plain phone model: with their few, short words it told
+    // them apart better than the context-dependent one, which suits long number strings.
+    if (!options.command.empty()) {
+        args.insert(args.end(), {"-AM", "phones", "-h", options.model + "/" + kPhoneModel});
+        for (auto& arg : means(kPhoneMean)) args.push_back(std::move(arg));
         args.insert(args.end(), {"-LM", kCommand, "-dfa", options.command + ".dfa", "-v",
                                  options.command + ".dict"});
+    }
     // A word insertion penalty for calculations: without it the engine pads short numbers with
     // digits ("よん" as "に よん"); a stronger one turns "てん ご" into "せん".
-    args.insert(args.end(), {"-SR", kCalc, "am", kCalc, "-b", "1500", "-b2", "100", "-penalty1",
-                             "-5", "-penalty2", "-10"});
+    args.insert(args.end(), {"-SR", kCalc, "triphones", kCalc, "-b", "1500", "-b2", "100",
+                             "-penalty1", "-5", "-penalty2", "-10"});
     if (!options.command.empty())
-        args.insert(args.end(), {"-SR", kCommand, "am", kCommand, "-b", "1500", "-b2", "100"});
+        args.insert(args.end(), {"-SR", kCommand, "phones", kCommand, "-b", "1500", "-b2", "100"});
     return args;
 }
 
@@ -253,13 +302,20 @@ int main(int argc, char** argv) {
     }
     // Standard output carries the protocol; the engine's log goes to standard error.
     jlog_set_output(stderr);
-    std::vector<std::string> args = EngineArguments(listener.options);
-    std::vector<char*> argp;
-    for (auto& arg : args) argp.push_back(arg.data());
-    Jconf* jconf = j_config_load_args_new(static_cast<int>(argp.size()), argp.data());
-    if (jconf == nullptr)
-        return 1;
-    listener.recog = j_create_instance_from_jconf(jconf);
+    // Means the engine will not take are left out rather than leaving the child without ears.
+    for (const bool withMeans : {true, false}) {
+        std::vector<std::string> args = EngineArguments(listener.options, withMeans);
+        std::vector<char*> argp;
+        for (auto& arg : args) argp.push_back(arg.data());
+        Jconf* jconf = j_config_load_args_new(static_cast<int>(argp.size()), argp.data());
+        if (jconf == nullptr)
+            return 1;
+        listener.recog = j_create_instance_from_jconf(jconf);
+        if (listener.recog != nullptr || listener.options.means.empty())
+            break;
+        std::fputs("kazuchan-listen: the cepstral means were refused; starting without them\n",
+                   stderr);
+    }
     if (listener.recog == nullptr)
         return 1;
     callback_add(listener.recog, CALLBACK_EVENT_SPEECH_START, OnSpeechStart, nullptr);

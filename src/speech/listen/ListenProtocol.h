@@ -56,4 +56,16 @@ struct ListenEvent {
 std::optional<ListenEvent> ParseListenLine(std::string_view line);
 std::string FormatListenEvent(const ListenEvent& event);
 
+// The acoustic model files the recogniser loads from its --model folder: context-dependent
+// phones with their name list for calculations, plain phones for commands.
+inline constexpr const char* kTriphoneModel = "hmmdefs_ptm_gid.binhmm";
+inline constexpr const char* kTriphoneList = "logicalTri";
+inline constexpr const char* kPhoneModel = "hmmdefs_monof_mix16_gid.binhmm";
+inline constexpr const char* kModelFiles[] = {kTriphoneModel, kTriphoneList, kPhoneModel};
+// The cepstral means of speech each model's input starts from (the engine's HTK text format),
+// shipped with the program: heard with the first utterance on, each utterance's mean then
+// leads to the next.
+inline constexpr const char* kTriphoneMean = "listen-triphones.cmn";
+inline constexpr const char* kPhoneMean = "listen-phones.cmn";
+
 }  // namespace kazu::listen
