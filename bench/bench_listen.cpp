@@ -237,11 +237,13 @@ bool Record(std::vector<Recording>& recordings, const QDir& dir) {
     return true;
 }
 
-QStringList ListenArguments(const QString& calc, const QString& command) {
-    return {QStringLiteral("--model"),   QStringLiteral(KAZU_JULIUS_DIR "/model"),
-            QStringLiteral("--calc"),    calc,
-            QStringLiteral("--command"), command,
-            QStringLiteral("--means"),   QStringLiteral(KAZU_SOURCE_RESOURCES)};
+QStringList ListenArguments(const QString& calc, const QString& command, bool means = true) {
+    QStringList arguments = {QStringLiteral("--model"),   QStringLiteral(KAZU_JULIUS_DIR "/model"),
+                             QStringLiteral("--calc"),    calc,
+                             QStringLiteral("--command"), command};
+    if (means)
+        arguments << QStringLiteral("--means") << QStringLiteral(KAZU_SOURCE_RESOURCES);
+    return arguments;
 }
 
 std::string AudioFrame(const QByteArray& samples) {
@@ -312,7 +314,7 @@ bool MakeMeans(const std::vector<QByteArray>& speech, const QString& calc, const
                                                           {"command", kazu::listen::kPhoneMean}};
     for (const auto& [mode, name] : models) {
         QTemporaryDir saved;
-        QStringList arguments = ListenArguments(calc, command).mid(0, 6);
+        QStringList arguments = ListenArguments(calc, command, false);
         arguments << QStringLiteral("--save-means") << saved.path();
         QProcess process;
         process.setStandardErrorFile(QProcess::nullDevice());

@@ -311,7 +311,8 @@ int main(int argc, char** argv) {
         if (jconf == nullptr)
             return 1;
         listener.recog = j_create_instance_from_jconf(jconf);
-        if (listener.recog != nullptr || listener.options.means.empty())
+        if (listener.recog != nullptr ||
+            std::find(args.begin(), args.end(), "-cmnload") == args.end())
             break;
         std::fputs("kazuchan-listen: the cepstral means were refused; starting without them\n",
                    stderr);
