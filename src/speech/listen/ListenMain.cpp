@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "speech/listen/ListenProtocol.h"
+#include "speech/listen/NoiseSuppressor.h"
 #include "speech/listen/SpokenGrammar.h"
 
 extern "C" {
@@ -60,8 +61,9 @@ struct Listener {
     Options options;
     Recog* recog = nullptr;
     std::string mode = kCalc;
-    std::string input;          // bytes read, not yet split into frames
-    std::vector<SP16> pending;  // samples of the current frame not yet handed to the engine
+    std::string input;                      // bytes read, not yet split into frames
+    kazu::listen::NoiseSuppressor quieter;  // steady room noise out before the engine
+    std::vector<int16_t> pending;           // cleaned samples not yet handed to the engine
     size_t pendingAt = 0;
     bool ended = false;
 };
@@ -109,9 +111,10 @@ bool FillPending() {
                 SetMode(frame->payload);
             } else if (frame->type == FrameType::Audio) {
                 EmitLevel(frame->payload);
-                listener.pending.resize(frame->payload.size() / 2);
-                std::memcpy(listener.pending.data(), frame->payload.data(),
-                            listener.pending.size() * 2);
+                std::vector<int16_t> samples(frame->payload.size() / 2);
+                std::memcpy(samples.data(), frame->payload.data(), samples.size() * 2);
+                listener.pending.clear();
+                listener.quieter.Process(samples, listener.pending);
                 listener.pendingAt = 0;
             }
             continue;
