@@ -11,8 +11,8 @@ namespace {
 // A frame counts as room when it is at most this many times as loud as the quietest lately:
 // white noise frames differ by a few percent, a word's quietest sound is ten times louder.
 constexpr float kRoomRatio = 2.5f;
-// How fast "the quietest lately" forgets, per frame: about three times a second, so that a fan
-// switched on is learned within two seconds.
+// How fast "the quietest lately" forgets, per frame: tenfold a second, so that a fan switched
+// on is learned within about two seconds.
 constexpr float kQuietestRise = 1.04f;
 // How much a room frame moves the noise spectrum: a time constant of about 0.15 s.
 constexpr float kNoiseLearning = 0.1f;
