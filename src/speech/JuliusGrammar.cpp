@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QXmlStreamReader>
+#include <cmath>
 #include <map>
 #include <set>
 
@@ -30,8 +31,25 @@ struct RuleBeingRead {
     QString name;
     int command = 0;
     std::vector<QString> properties;  // the open <PROPERTY> elements, outermost first
-    std::vector<std::pair<QString, QString>> phrases;  // text, readings
+    struct Phrase {
+        QString text;
+        QString readings;
+        QString weight;  // as written; empty: 1
+    };
+    std::vector<Phrase> phrases;
 };
+
+// WEIGHT is how much likelier a phrase is taken than one without: a positive number, so that
+// a short word can hold its own against the filler that soaks up everything else.
+std::optional<double> Log10Weight(const QString& text) {
+    if (text.trimmed().isEmpty())
+        return 0.0;
+    bool ok = false;
+    const double weight = text.trimmed().toDouble(&ok);
+    if (!ok || !(weight > 0) || !std::isfinite(weight))
+        return std::nullopt;
+    return std::log10(weight);
+}
 
 std::optional<QString> FinishRule(const RuleBeingRead& rule, CommandGrammarFile& grammar) {
     if (rule.command <= 0)
@@ -39,7 +57,11 @@ std::optional<QString> FinishRule(const RuleBeingRead& rule, CommandGrammarFile&
             .arg(rule.name);
     if (rule.phrases.empty())
         return QStringLiteral("規則「%1」に言葉がありません。").arg(rule.name);
-    for (const auto& [text, readings] : rule.phrases) {
+    for (const auto& [text, readings, weightText] : rule.phrases) {
+        const auto weight = Log10Weight(weightText);
+        if (!weight)
+            return QStringLiteral("言葉「%1」の重み (WEIGHT)「%2」は正の数ではありません。")
+                .arg(text.trimmed(), weightText);
         std::vector<std::string> list;
         if (readings.trimmed().isEmpty()) {
             if (const auto reading = listen::ReadingOfText(text.trimmed().toStdString()))
@@ -55,7 +77,7 @@ std::optional<QString> FinishRule(const RuleBeingRead& rule, CommandGrammarFile&
                        "言葉「%1」が読めません。ひらがなの読み (READING) を付けてください。")
                 .arg(text.trimmed());
         for (const auto& reading : list) {
-            grammar.phrases.push_back({rule.command, reading});
+            grammar.phrases.push_back({rule.command, reading, *weight});
             grammar.texts.push_back(text.trimmed());
         }
     }
@@ -84,8 +106,9 @@ std::optional<QString> ReadCommandGrammar(const QByteArray& bytes, CommandGramma
                 rule->properties.push_back(name);
             } else if (rule && Named(xml, "P")) {
                 const QString readings = Attribute(xml, "READING");
+                const QString weight = Attribute(xml, "WEIGHT");
                 const QString text = xml.readElementText(QXmlStreamReader::IncludeChildElements);
-                rule->phrases.emplace_back(text, readings);
+                rule->phrases.push_back({text, readings, weight});
             }
         } else if (xml.isEndElement() && rule) {
             if (Named(xml, "PROPERTY") && !rule->properties.empty()) {

@@ -18,7 +18,8 @@ struct CommandGrammarFile {
 
 // The XML command grammar: <GRAMMAR> with <RULE>s, each carrying
 // <PROPERTY NAME="chosencommand"><PROPERTY NAME="commandvalue" VAL="N"/></PROPERTY> and its
-// phrases <P READING="よみ;よみ">text</P>. A phrase without a reading is read from its kana.
+// phrases <P READING="よみ;よみ" WEIGHT="w">text</P>. A phrase without a reading is read from its
+// kana; WEIGHT (default 1) makes it w times as likely as others.
 // Any fault refuses the whole file; the error names it (and the phrase, when one is unreadable).
 std::optional<QString> ReadCommandGrammar(const QByteArray& xml, CommandGrammarFile& grammar);
 

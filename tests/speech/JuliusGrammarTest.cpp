@@ -79,7 +79,8 @@ TEST(CommandGrammarTest, ShippedGrammarGivesEveryRuleItsCommandAndEveryReading) 
         values.insert(match.captured(1).toInt());
     qsizetype readings = 0;
     for (const auto& match :
-         QRegularExpression(QStringLiteral("<P(?: READING=\"([^\"]*)\")?>")).globalMatch(text))
+         QRegularExpression(QStringLiteral("<P(?: READING=\"([^\"]*)\")?(?: WEIGHT=\"[^\"]*\")?>"))
+             .globalMatch(text))
         readings += match.hasCaptured(1) ? match.captured(1).split(u';').size() : 1;
     std::set<int> commands;
     for (const auto& phrase : grammar.phrases) commands.insert(phrase.command);
@@ -125,6 +126,25 @@ TEST(CommandGrammarTest, ElementAndAttributeNamesIgnoreCase) {
     ASSERT_FALSE(error) << error->toStdString();
     ASSERT_EQ(grammar.phrases.size(), 1u);
     EXPECT_EQ(grammar.phrases[0].command, 30);
+}
+
+TEST(CommandGrammarTest, WeightIsTakenAsItsLogarithmForEveryReadingOfThePhrase) {
+    CommandGrammarFile grammar;
+    const auto error = ReadCommandGrammar(
+        Grammar(Rule(QStringLiteral("Home"), 26,
+                     QStringLiteral("<P READING=\"ほーむ;ほうむ\" weight=\" 1e4 \">ホーム</P>"
+                                    "<P WEIGHT=\"0.01\">もどる</P><P WEIGHT=\"\">うえ</P>"
+                                    "<P>した</P>"))),
+        grammar);
+    ASSERT_FALSE(error) << error->toStdString();
+    std::vector<double> weights;
+    for (const auto& phrase : grammar.phrases) weights.push_back(phrase.weight);
+    ASSERT_EQ(weights.size(), 5u);
+    EXPECT_DOUBLE_EQ(weights[0], 4);
+    EXPECT_DOUBLE_EQ(weights[1], 4);
+    EXPECT_DOUBLE_EQ(weights[2], -2);
+    EXPECT_DOUBLE_EQ(weights[3], 0);
+    EXPECT_DOUBLE_EQ(weights[4], 0);
 }
 
 // A file saved by a Japanese Windows editor: Shift_JIS as its declaration says. Without the
@@ -211,6 +231,22 @@ TEST(CommandGrammarTest, FaultsRefuseTheWholeFileAndSayWhat) {
         {"reading opening with n",
          Grammar(Rule(QStringLiteral("Sound"), 26, QStringLiteral("<P READING=\"んー\">ん</P>"))),
          QStringLiteral("ん")},
+        {"weight zero",
+         Grammar(Rule(QStringLiteral("Home"), 26, QStringLiteral("<P WEIGHT=\"0\">ほーむ</P>"))),
+         QStringLiteral("ほーむ")},
+        {"weight negative",
+         Grammar(Rule(QStringLiteral("Home"), 26, QStringLiteral("<P WEIGHT=\"-3\">ほーむ</P>"))),
+         QStringLiteral("-3")},
+        {"weight not a number",
+         Grammar(Rule(QStringLiteral("Home"), 26, QStringLiteral("<P WEIGHT=\"much\">ほーむ</P>"))),
+         QStringLiteral("much")},
+        {"weight infinite",
+         Grammar(Rule(QStringLiteral("Home"), 26, QStringLiteral("<P WEIGHT=\"inf\">ほーむ</P>"))),
+         QStringLiteral("inf")},
+        {"weight beyond a double",
+         Grammar(
+             Rule(QStringLiteral("Home"), 26, QStringLiteral("<P WEIGHT=\"1e999\">ほーむ</P>"))),
+         QStringLiteral("1e999")},
         {"bad phrase after good rules",
          Grammar(clear +
                  Rule(QStringLiteral("Mixed"), 6, QStringLiteral("<P>メニュー</P><P>Menu</P>"))),
@@ -242,26 +278,33 @@ TEST_F(CompileGrammarTest, ShippedCommandsBecomeOneDictionaryWordPerReading) {
     ASSERT_FALSE(error) << error->toStdString();
     EXPECT_FALSE(ReadAll(folder_.path() + "/command.dfa").isEmpty());
 
-    // "N.I" for command N said as phrase I, each exactly once; the filler carries its weight.
+    // "N.I" for command N said as phrase I, each exactly once, with the phrase's weight; the
+    // filler carries its own.
     std::map<std::string, int> words;
+    std::map<std::string, double> weights;
     int fillers = 0;
     for (const QByteArray& line : ReadAll(folder_.path() + "/command.dict").split('\n')) {
         const QList<QByteArray> fields = line.split('\t');
         if (fields.size() < 3)
             continue;
-        if (fields[1].startsWith('@')) {
+        if (!fields[1].startsWith('@')) {
+            ++words[fields[1].toStdString()];
+        } else if (fields[2].toStdString() == listen::kFillerName) {
             ++fillers;
             EXPECT_EQ(fields[1], "@-15") << line.toStdString();
-            EXPECT_EQ(fields[2].toStdString(), listen::kFillerName);
         } else {
-            ++words[fields[1].toStdString()];
+            const std::string name = "[" + fields[2].toStdString() + "]";
+            ++words[name];
+            weights[name] = fields[1].mid(1).toDouble();
         }
     }
     EXPECT_GE(fillers, 1);
+    EXPECT_FALSE(weights.empty());
     for (size_t i = 0; i < grammar.phrases.size(); ++i) {
         const std::string name =
             "[" + std::to_string(grammar.phrases[i].command) + "." + std::to_string(i) + "]";
         EXPECT_EQ(words[name], 1) << name;
+        EXPECT_NEAR(weights[name], grammar.phrases[i].weight, 1e-4) << name;
     }
 }
 

@@ -214,7 +214,7 @@ GrammarSource CommandGrammar(const std::vector<CommandPhrase>& phrases) {
     // "N.I": command N, phrase I, so that the program can show what was said.
     for (size_t i = 0; i < phrases.size(); ++i)
         source.words.push_back({"CMD", std::to_string(phrases[i].command) + "." + std::to_string(i),
-                                phrases[i].reading});
+                                phrases[i].reading, phrases[i].weight});
     AddSilenceAndFiller(source);
     return source;
 }

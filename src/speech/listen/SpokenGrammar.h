@@ -33,6 +33,7 @@ GrammarSource CalcGrammar();
 struct CommandPhrase {
     int command;
     std::string reading;
+    double weight = 0;  // log10 of how much likelier than other phrases it is taken; 0: as likely
 };
 GrammarSource CommandGrammar(const std::vector<CommandPhrase>& phrases);
 
