@@ -547,6 +547,12 @@ Tally HearCalculations(const std::vector<Recording>& recordings, const QByteArra
 
 }  // namespace
 
+bool NoCommand(const std::vector<ListenEvent>& events) {
+    return std::none_of(events.begin(), events.end(), [](const ListenEvent& event) {
+        return event.kind == ListenEvent::Kind::Command;
+    });
+}
+
 // The delay from the end of speech to the result, over the first utterances in `mode`.
 void ReportLatency(Listener& listener, const char* mode, const std::vector<Recording>& recordings,
                    const char* what) {
@@ -695,9 +701,7 @@ int main(int argc, char** argv) {
         }
         const auto otherHeard = HearEach(speech, rooms, "command", arguments);
         for (size_t i = 0; i < otherSpeech.size(); ++i) {
-            bool rejected = true;
-            for (const auto& event : otherHeard[i])
-                rejected = rejected && event.kind != ListenEvent::Kind::Command;
+            const bool rejected = NoCommand(otherHeard[i]);
             otherRejected.Count(rejected);
             if (!rejected)
                 std::printf("  taken for a command: %s → %s\n", kOtherSentences[i],
@@ -715,9 +719,7 @@ int main(int argc, char** argv) {
         const auto burstHeard = HearEach(speech, rooms, "command", arguments);
         Tally burstRejected;
         for (const auto& events : burstHeard) {
-            bool rejected = true;
-            for (const auto& event : events)
-                rejected = rejected && event.kind != ListenEvent::Kind::Command;
+            const bool rejected = NoCommand(events);
             burstRejected.Count(rejected);
             if (!rejected)
                 std::printf("  noise taken for a command: %s\n", Describe(events).c_str());
