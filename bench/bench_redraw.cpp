@@ -7,6 +7,7 @@
 #include "app/QtCanvas.h"
 #include "core/Kokuban_v24/Kokuban.h"
 #include "core/Kokuban_v24/QuietHost.h"
+#include "support/RecordingVoice.h"
 
 namespace {
 

@@ -14,6 +14,7 @@
 
 #include "app/Kokuban_v24.h"
 #include "app/QtCanvas.h"
+#include "support/RecordingVoice.h"
 
 namespace {
 

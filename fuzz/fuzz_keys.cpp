@@ -7,6 +7,7 @@
 #include "core/Kokuban_v24/Kokuban.h"
 #include "core/Kokuban_v24/QuietHost.h"
 #include "core/RecordingCanvas.h"
+#include "support/RecordingVoice.h"
 
 namespace {
 

@@ -8,7 +8,8 @@
 #include "core/Kokuban_v24/QuietHost.h"
 #include "core/RecordingCanvas.h"
 #include "core/SpokenText.h"
-#include "speech/Recognizer.h"
+#include "support/FedRecognizer.h"
+#include "support/RecordingVoice.h"
 
 namespace {
 

@@ -17,6 +17,16 @@ std::string Apply(std::string text, Table table) {
 }
 
 constexpr std::array<const char*, 10> kDigits = {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9"};
+// Zero said as ゼロ or as れい, in either kana, as a kanji or a full-width digit.
+constexpr std::array<const char*, 6> kZeroWords = {"ゼロ", "ぜろ", "零", "れい", "レイ", "０"};
+
+std::string ZeroWords(std::string text) {
+    for (const char* zero : kZeroWords) {
+        text = ReplaceAll(std::move(text), zero, "0");
+    }
+    return text;
+}
+
 constexpr std::array<const char*, 10> kKanjiDigits = {"零", "一", "二", "三", "四",
                                                       "五", "六", "七", "八", "九"};
 
@@ -118,9 +128,8 @@ std::string NormaliseSpokenText(const std::string& input) {
                {"中に", "12"},    {"はる", "÷"},    {"いく", "-"},  {"には", "2は"}, {"―", "+"},
                {"丸", "÷"},       {"。", "÷"},      {"悪", "÷"},    {"割る", "÷"},   {"わる", "÷"},
                {"ある", "÷"},     {"－", "-"},      {"低", "-"},    {"掛け", "*"},   {"かけ", "*"},
-               {"マイナス", "-"}, {"プラス", "+"},  {"ゼロ", "0"},  {"零", "0"},     {"れい", "0"},
-               {"０", "0"}});
-    text = KanjiNumbers(std::move(text));
+               {"マイナス", "-"}, {"プラス", "+"}});
+    text = KanjiNumbers(ZeroWords(std::move(text)));
     text = Apply(std::move(text), {{"わ", "="},
                                    {"×", "*"},
                                    {"＝", "="},
@@ -188,12 +197,23 @@ int CheckSpokenExpression(const std::string& input) {
 }
 
 std::string SpokenDigitsToSymbols(const std::string& text) {
-    return Apply(text,
-                 {{"例は", "0"}, {"れいは", "0"}, {"一", "1"},  {"０", "0"},     {"ゼロ", "0"},
-                  {"零", "0"},   {"れい", "0"},   {"二", "2"},  {"三", "3"},     {"さん", "3"},
-                  {"四", "4"},   {"五", "5"},     {"六", "6"},  {"七", "7"},     {"八", "8"},
-                  {"九", "9"},   {"十二", "12"},  {"十", "10"}, {"かける", "*"}, {"掛ける", "*"},
-                  {"かけ", "*"}, {"×", "*"},      {"＋", "+"}});
+    return Apply(ZeroWords(Apply(text, {{"例は", "0"}, {"れいは", "0"}, {"一", "1"}})),
+                 {{"二", "2"},
+                  {"三", "3"},
+                  {"さん", "3"},
+                  {"四", "4"},
+                  {"五", "5"},
+                  {"六", "6"},
+                  {"七", "7"},
+                  {"八", "8"},
+                  {"九", "9"},
+                  {"十二", "12"},
+                  {"十", "10"},
+                  {"かける", "*"},
+                  {"掛ける", "*"},
+                  {"かけ", "*"},
+                  {"×", "*"},
+                  {"＋", "+"}});
 }
 
 }  // namespace kazu

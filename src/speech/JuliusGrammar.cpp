@@ -76,6 +76,11 @@ std::optional<QString> FinishRule(const RuleBeingRead& rule, CommandGrammarFile&
             return QStringLiteral(
                        "言葉「%1」が読めません。ひらがなの読み (READING) を付けてください。")
                 .arg(text.trimmed());
+        for (const auto& reading : list)
+            if (listen::MostPhones(reading) > listen::kMaxWordPhones)
+                return QStringLiteral(
+                           "言葉「%1」の読みが長すぎます。もっと短い読みにしてください。")
+                    .arg(text.trimmed());
         for (const auto& reading : list) {
             grammar.phrases.push_back({rule.command, reading, *weight});
             grammar.texts.push_back(text.trimmed());

@@ -6,7 +6,8 @@
 
 #include "core/Kokuban_v24/Kokuban.h"
 #include "core/RecordingCanvas.h"
-#include "speech/Voice.h"
+#include "support/FedRecognizer.h"
+#include "support/RecordingVoice.h"
 
 namespace kazu {
 
@@ -95,6 +96,8 @@ struct BoardFixture {
     MetricsCanvas metrics;
     mutable RecordingCanvas canvas{metrics};
     RecordingPacer pacer{canvas.log()};
+    // Before the model, which still detaches from it when it is destroyed.
+    FedRecognizer recognizer;
     Kokuban model;
 };
 

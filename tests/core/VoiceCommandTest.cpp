@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "BoardFixture.h"
-#include "speech/Recognizer.h"
 
 namespace kazu {
 namespace {
@@ -34,12 +33,11 @@ struct Listening : BoardFixture {
         host.beeps = 0;
     }
     const std::vector<std::string>& said() const { return voice.spoken(); }
-    FedRecognizer recognizer;
 };
 
 TEST(SpeechSetup, LoadsTheGrammarAndListensForDictation) {
     BoardFixture f;
-    FedRecognizer recognizer;
+    FedRecognizer& recognizer = f.recognizer;
     f.model.SpeechSetup(recognizer, "KAZUGrammar.xml");
     EXPECT_EQ(recognizer.requests, (std::vector<std::string>{"dictation load", "dictation 0",
                                                              "grammar \"KAZUGrammar.xml\"",
@@ -54,7 +52,7 @@ TEST(SpeechSetup, AMissingGrammarMakesVoiceInputUnavailable) {
     settings.SRFLAG = 1;
     settings.HEAROK = 1;
     BoardFixture f(settings);
-    FedRecognizer recognizer;
+    FedRecognizer& recognizer = f.recognizer;
     recognizer.grammarResult = -1;
     f.model.SpeechSetup(recognizer, "KAZUGrammar.xml");
     EXPECT_EQ(recognizer.requests.back(), "grammar \"KAZUGrammar.xml\"");
@@ -69,7 +67,7 @@ TEST(SpeechSetup, AMissingGrammarMakesVoiceInputUnavailable) {
 
 TEST(StartAndStop, ConfirmOnceAndShowTheModeOnTheStatusLine) {
     BoardFixture f;
-    FedRecognizer recognizer;
+    FedRecognizer& recognizer = f.recognizer;
     f.model.SpeechSetup(recognizer, "KAZUGrammar.xml");
     f.host.inputPanelShown = true;
     f.model.S2Click();
@@ -93,7 +91,7 @@ TEST(StartAndStop, ConfirmOnceAndShowTheModeOnTheStatusLine) {
 
 TEST(StartAndStop, RefusedDictationBeepsAndStaysOff) {
     BoardFixture f;
-    FedRecognizer recognizer;
+    FedRecognizer& recognizer = f.recognizer;
     f.model.SpeechSetup(recognizer, "KAZUGrammar.xml");
     recognizer.dictationResult = -1;
     f.voice.Clear();
@@ -149,9 +147,38 @@ TEST(SpokenExpression, RemaindersAreReadOnlyWhenThereAreSome) {
 TEST(SpokenExpression, AnInvalidExpressionIsRefusedAndTheBoardKept) {
     Listening f;
     f.recognizer.Hear("5+3+2わ");
-    EXPECT_EQ(f.said().back(), "式が正しくありません。");
+    // A message like any other: rate and volume, then queued.
+    const std::vector<std::string> refusal = {"rate 10", "volume 100",
+                                              "speak \"式が正しくありません。\" 1"};
+    EXPECT_EQ(std::vector<std::string>(f.voice.requests().end() - 3, f.voice.requests().end()),
+              refusal);
     EXPECT_TRUE(f.result().empty());
     EXPECT_EQ(f.host.memo1, "5+3+2=");
+
+    // With expression speaking off, the refusal is only shown.
+    AppSettings quiet = Speaking();
+    quiet.SIKISPEAK = 0;
+    Listening g(quiet);
+    g.recognizer.Hear("5+3+2わ");
+    EXPECT_EQ(g.host.memo1, "5+3+2=");
+    EXPECT_TRUE(g.said().empty());
+}
+
+// Fed characters are not read one by one; typed ones are again once the feeding is over, also
+// when it ended at a refused calculation.
+TEST(SpokenExpression, TypedCharactersAreEchoedAgainAfterTheFeeding) {
+    for (const char* heard : {"12+", "8わる0わ"}) {
+        Listening f;
+        f.recognizer.Hear(heard);
+        for (const std::string& text : f.said()) {
+            EXPECT_NE(text, "1") << heard;
+            EXPECT_NE(text, "8") << heard;
+        }
+        f.model.E1Click();
+        f.voice.Clear();
+        f.model.KeyInputChar('7');
+        EXPECT_EQ(f.said(), (std::vector<std::string>{"7"})) << heard;
+    }
 }
 
 TEST(SpokenExpression, AFinishedCalculationAsksToBeClearedFirst) {

@@ -1,4 +1,10 @@
 // kazuchan-listen itself, spoken to through its pipes as the recogniser does.
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -107,6 +113,136 @@ TEST(ListenProgramMeansTest, FaultyMeansAreLeftOut) {
         EXPECT_TRUE(output.startsWith("state ready\n")) << name << ": " << output.toStdString();
         EXPECT_TRUE(output.endsWith("state end\n")) << name;
     }
+}
+
+// The engine keeps a word's length in phones in one byte. The grammar file refuses a reading
+// one phone past it, naming the phrase; the longest reading it takes, the engine runs with.
+TEST(ListenProgramLimitTest, LongestReadingTheGrammarTakesIsOneTheEngineRunsWith) {
+    const auto file = [](const QString& reading) {
+        return QStringLiteral(
+                   "<GRAMMAR><RULE NAME=\"Long\"><PROPERTY NAME=\"chosencommand\">"
+                   "<PROPERTY NAME=\"commandvalue\" VAL=\"9\"/></PROPERTY>"
+                   "<P READING=\"%1\">長い言葉</P></RULE></GRAMMAR>")
+            .arg(reading)
+            .toUtf8();
+    };
+    const QString syllables(127, QChar(u'か'));  // 254 phones
+    for (const QString& tooLong : {syllables + QStringLiteral("か"), QString(1000, QChar(u'か')),
+                                   QString(128, QChar(u'あ')) + syllables}) {
+        CommandGrammarFile refused;
+        const auto error = ReadCommandGrammar(file(tooLong), refused);
+        ASSERT_TRUE(error) << tooLong.size();
+        EXPECT_TRUE(error->contains(QStringLiteral("「長い言葉」"))) << error->toStdString();
+    }
+    CommandGrammarFile longest;
+    ASSERT_FALSE(ReadCommandGrammar(file(syllables + QStringLiteral("あ")), longest));
+
+    ScratchFolder folder;
+    const QString calc = QString::fromStdString(folder.path() + "/calc");
+    const QString command = QString::fromStdString(folder.path() + "/command");
+    ASSERT_FALSE(CompileGrammar(listen::CalcGrammar(), calc, JuliusTools::Installed()));
+    ASSERT_FALSE(
+        CompileGrammar(listen::CommandGrammar(longest.phrases), command, JuliusTools::Installed()));
+    QProcess process;
+    process.setStandardErrorFile(QProcess::nullDevice());
+    process.start(QStringLiteral(KAZU_LISTEN_EXE),
+                  {QStringLiteral("--model"), QStringLiteral(KAZU_JULIUS_DIR "/model"),
+                   QStringLiteral("--calc"), calc, QStringLiteral("--command"), command});
+    std::string input = listen::EncodeFrame(listen::FrameType::Mode, "command");
+    // Silence, a second of loud noise for the engine to search, silence.
+    std::string audio(32000, '\0');
+    uint32_t seed = 5;
+    for (int i = 0; i < 16000; ++i) {
+        seed = seed * 1664525 + 1013904223;
+        const auto sample = static_cast<int16_t>(static_cast<int>(seed >> 16) % 16000 - 8000);
+        audio += static_cast<char>(sample & 0xFF);
+        audio += static_cast<char>((sample >> 8) & 0xFF);
+    }
+    audio += std::string(64000, '\0');
+    for (size_t at = 0; at < audio.size(); at += 3200)
+        input += listen::EncodeFrame(listen::FrameType::Audio, audio.substr(at, 3200));
+    process.write(input.data(), static_cast<qint64>(input.size()));
+    process.closeWriteChannel();
+    const bool finished = process.waitForFinished(30000);
+    if (!finished)
+        process.kill();
+    ASSERT_TRUE(finished);
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_TRUE(process.readAllStandardOutput().endsWith("state end\n"));
+}
+
+// Whether process `pid` has ended (a zombie left for a reaper has).
+bool Ended(pid_t pid) {
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return true;
+    const QByteArray text = stat.readAll();
+    return text.mid(text.lastIndexOf(')') + 2, 1) == "Z";
+}
+
+// Killed, the program that started the recogniser takes it along, even though the recogniser's
+// input stays open (here the test keeps a copy of the pipe, as another child of it could).
+TEST(ListenProgramParentTest, EndsWhenItsParentIsKilled) {
+    ScratchFolder folder;
+    const std::string calc = folder.path() + "/calc";
+    ASSERT_FALSE(CompileGrammar(listen::CalcGrammar(), QString::fromStdString(calc),
+                                JuliusTools::Installed()));
+    // Everything the forked processes use is made before they exist.
+    std::string program = KAZU_LISTEN_EXE;
+    std::string model = KAZU_JULIUS_DIR "/model";
+    std::string modelOption = "--model";
+    std::string calcOption = "--calc";
+    std::vector<char*> arguments = {program.data(),
+                                    modelOption.data(),
+                                    model.data(),
+                                    calcOption.data(),
+                                    const_cast<char*>(calc.c_str()),
+                                    nullptr};
+    int input[2], output[2], report[2];
+    ASSERT_EQ(pipe(input), 0);
+    ASSERT_EQ(pipe(output), 0);
+    ASSERT_EQ(pipe(report), 0);
+    const int quiet = open("/dev/null", O_WRONLY);
+    const pid_t parent = fork();
+    ASSERT_GE(parent, 0);
+    if (parent == 0) {
+        const pid_t child = fork();
+        if (child == 0) {
+            dup2(input[0], STDIN_FILENO);
+            dup2(output[1], STDOUT_FILENO);
+            dup2(quiet, STDERR_FILENO);
+            execv(arguments[0], arguments.data());
+            _exit(127);
+        }
+        (void)!write(report[1], &child, sizeof child);
+        while (true) pause();
+    }
+    pid_t child = 0;
+    ASSERT_EQ(read(report[0], &child, sizeof child), static_cast<ssize_t>(sizeof child));
+    // Ready: it has loaded its models and listens.
+    std::string said;
+    pollfd ready{output[0], POLLIN, 0};
+    while (said.find("state ready\n") == std::string::npos && poll(&ready, 1, 30000) > 0) {
+        char chunk[4096];
+        const ssize_t got = read(output[0], chunk, sizeof chunk);
+        if (got <= 0)
+            break;
+        said.append(chunk, static_cast<size_t>(got));
+    }
+    EXPECT_NE(said.find("state ready\n"), std::string::npos) << said;
+    kill(parent, SIGKILL);
+    waitpid(parent, nullptr, 0);
+    bool ended = false;
+    for (int i = 0; i < 100 && !ended; ++i) {
+        ended = Ended(child);
+        if (!ended)
+            usleep(100000);
+    }
+    EXPECT_TRUE(ended);
+    if (!ended)
+        kill(child, SIGKILL);
+    for (const int fd : {input[0], input[1], output[0], output[1], report[0], report[1], quiet})
+        close(fd);
 }
 
 TEST(ListenProgramUsageTest, WrongArgumentsAreAUsageError) {

@@ -173,9 +173,6 @@ class Kokuban : public VoiceListener, public RecognizerListener {
 
     // Set while a calculation is being drawn with its pauses.
     bool drawing() const { return drawing_; }
-    // Set while recognised speech is fed in, so single characters are not echoed.
-    bool fromRecognition = false;
-
     // Voice input. SpeechSetup is the window's start-up step; the recogniser lives as long as
     // the owner.
     void SpeechSetup(Recognizer& recognizer, const std::string& grammarPath);
@@ -211,6 +208,8 @@ class Kokuban : public VoiceListener, public RecognizerListener {
     bool voiceUnavailable_ = true;
     bool resumePending_ = false;
     bool hearing_ = false;
+    // Set only while FeedSpoken enters recognised text, whose characters are not echoed.
+    bool feedingSpoken_ = false;
     std::deque<Recognition> heldRecognitions_;
     bool rebuilding_ = false;
     bool greeted_ = false;
@@ -242,7 +241,7 @@ class Kokuban : public VoiceListener, public RecognizerListener {
     void ExampleAfterRecalculation();
     void HandleRecognition(const Recognition& recognition);
     void ShowInMemo1(const std::string& text);
-    void FeedSpoken(const std::string& text);
+    bool FeedSpoken(const std::string& text);
     bool CalculationWordCommand(const std::string& text);
     void SpokenExpressionInput(std::string text);
     void CommandReplies(int number);

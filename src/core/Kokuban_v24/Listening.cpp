@@ -104,7 +104,6 @@ void Kokuban::S2Click() {
     StatusLine(true);
     VK_DeleteKey();
     state.entryOpen = true;
-    fromRecognition = false;
     voice_.Speak("音声入力ができます。", Voice::kAsync);
 }
 

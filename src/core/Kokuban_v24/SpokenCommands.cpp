@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <initializer_list>
+#include <utility>
 
 #include "core/Kokuban_v24/Kokuban.h"
 
@@ -23,11 +24,24 @@ std::string TwoDigits(int value) {
 
 }  // namespace
 
-void Kokuban::FeedSpoken(const std::string& text) {
-    fromRecognition = true;
+// Recognised characters into the entry, not read aloud one by one, up to the first that raises
+// an error; false when one did. The echo comes back when the feeding ends, however it ends.
+bool Kokuban::FeedSpoken(const std::string& text) {
+    struct Feeding {
+        explicit Feeding(bool& flag) : flag_(flag), was_(std::exchange(flag, true)) {}
+        ~Feeding() { flag_ = was_; }
+        Feeding(const Feeding&) = delete;
+        Feeding& operator=(const Feeding&) = delete;
+        bool& flag_;
+        bool was_;
+    } feeding(feedingSpoken_);
     for (char ch : text) {
         InputChar(ch);
+        if (state.errorRaised) {
+            return false;
+        }
     }
+    return true;
 }
 
 bool Kokuban::CalculationWordCommand(const std::string& t) {

@@ -63,7 +63,7 @@ int Kokuban::EvaluateSpokenExpression(const std::string& text) {
     const int check = CheckSpokenExpression(e);
     if (check < 0) {
         Blink(300);
-        SpeakText("式が正しくありません。", 0);
+        SpeakMessage("式が正しくありません。");
         return check;
     }
     board.operands.result.clear();
@@ -75,12 +75,8 @@ int Kokuban::EvaluateSpokenExpression(const std::string& text) {
     } else {
         R1Click();
     }
-    fromRecognition = true;
-    for (char ch : rest) {
-        InputChar(ch);
-        if (state.errorRaised) {
-            return -2;
-        }
+    if (!FeedSpoken(rest)) {
+        return -2;
     }
     // A division's "quotientRremainder" is normal already; as one text "0R7" would lose its
     // quotient.

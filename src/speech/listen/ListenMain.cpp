@@ -3,10 +3,12 @@
 // standard input and writes what it heard to standard output (speech/listen/ListenProtocol.h).
 // Running apart from the window keeps libjulius's exit() on internal errors and its global state
 // away from the program.
+#include <sys/prctl.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -298,9 +300,19 @@ std::vector<std::string> EngineArguments(const Options& options, bool withMeans)
     return args;
 }
 
+// The program that started us may end without closing our input (killed, or the engine busy
+// and not reading it): we end with it. A parent gone before the request was made shows as a
+// new parent.
+bool EndWithParent() {
+    const pid_t parent = getppid();
+    return prctl(PR_SET_PDEATHSIG, SIGKILL) == 0 && getppid() == parent;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (!EndWithParent())
+        return 1;
     if (!ParseOptions(argc, argv, listener.options)) {
         std::fputs(kUsage, stderr);
         return 2;

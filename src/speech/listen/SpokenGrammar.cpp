@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstdint>
 #include <map>
+#include <string_view>
 
 namespace kazu::listen {
 
@@ -71,7 +72,8 @@ constexpr double kSenWeight = -8;
 const std::vector<NumberWord>& NumberWords() {
     // Long vowels as "ー": the model knows them as long phones, which "う" after a syllable is not.
     static const std::vector<NumberWord> words = {
-        {"DIGIT", "d0", {"ぜろ", "れー"}},
+        // Our voice says れい with both vowels; heard as "れー" alone, its "い" became a digit.
+        {"DIGIT", "d0", {"ぜろ", "れー", "れい"}},
         {"DIGIT", "d1", {"いち", "いちー"}},
         {"DIGIT", "d2", {"に", "にー"}},
         {"DIGIT", "d3", {"さん"}},
@@ -291,6 +293,19 @@ bool IsReadable(std::string_view reading) {
     // yomi2voca.pl reads neither a lone small kana nor a long vowel mark at the start.
     const char32_t first = points->front();
     return first != kLongVowel && first != 0x3063 && first != 0x3093;
+}
+
+int MostPhones(std::string_view reading) {
+    const auto points = CodePoints(reading);
+    if (!points)
+        return 0;
+    static constexpr std::u32string_view kOnePhone = U"あいうえおゐゑをんっぁぃぅぇぉゃゅょ";
+    int phones = 0;
+    for (const char32_t point : *points) {
+        if (point != kLongVowel)
+            phones += kOnePhone.find(point) == std::u32string_view::npos ? 2 : 1;
+    }
+    return phones;
 }
 
 namespace {

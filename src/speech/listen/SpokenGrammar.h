@@ -44,6 +44,12 @@ inline constexpr std::string_view kSilenceNames[] = {"<s>", "</s>"};
 // A phrase's text as hiragana: kana is read as written, anything else cannot be read.
 std::optional<std::string> ReadingOfText(std::string_view text);
 bool IsReadable(std::string_view reading);
+// The engine keeps a word's length in phones in one byte: a longer word wraps round and sends
+// it into a crash or an endless loop.
+inline constexpr int kMaxWordPhones = 255;
+// No fewer than the phones yomi2voca.pl makes of a readable reading: two for a kana with a
+// consonant, one for a vowel, ん, っ and a small ゃゅょ, none for "ー".
+int MostPhones(std::string_view reading);
 
 // Recognised calculation words → the text a dictation engine would deliver: "3かける4わ".
 std::string DictationText(const std::vector<std::string>& names);

@@ -1,5 +1,5 @@
+#include "support/RecordingVoice.h"
 #include "core/RecordingCanvas.h"
-#include "speech/Voice.h"
 
 namespace kazu {
 
