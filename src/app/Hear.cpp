@@ -5,7 +5,6 @@
 #include <QImage>
 #include <QTimer>
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <iostream>
 #include <vector>
@@ -16,6 +15,7 @@
 #include "core/Kokuban_v24/QuietHost.h"
 #include "core/RecordingCanvas.h"
 #include "speech/JuliusRecognizer.h"
+#include "speech/Resampler.h"
 
 namespace kazu {
 
@@ -24,7 +24,9 @@ const char* const kHearUsage =
 
 namespace {
 
-constexpr int kTimeoutMs = 120000;
+constexpr int kTimeoutMs = 120000;         // without the recogniser taking any audio
+constexpr qint64 kAheadBytes = 64 * 1024;  // audio handed to the recogniser and not yet taken
+constexpr int kPumpMs = 5;
 
 quint32 LittleEndian(const QByteArray& bytes, qsizetype at, int size) {
     quint32 value = 0;
@@ -32,6 +34,99 @@ quint32 LittleEndian(const QByteArray& bytes, qsizetype at, int size) {
         value |= static_cast<quint32>(static_cast<unsigned char>(bytes[at + i])) << (8 * i);
     return value;
 }
+
+// Where a PCM WAV file keeps its samples, and how.
+struct WavLayout {
+    quint32 rate = 0;
+    int channels = 0;
+    qint64 dataAt = 0;  // the first sample's byte
+    qint64 frames = 0;
+};
+
+// The layout from the file's chunk headers; `read(at, size)` gives the file's bytes there.
+// Only the headers and the format are read, never the samples.
+template <typename Read>
+std::optional<WavLayout> FindLayout(qint64 fileSize, const Read& read) {
+    const QByteArray head = read(0, 12);
+    if (fileSize < 44 || head.size() < 12 || !head.startsWith("RIFF") || head.mid(8, 4) != "WAVE")
+        return std::nullopt;
+    WavLayout layout;
+    for (qint64 at = 12; at + 8 <= fileSize;) {
+        const QByteArray header = read(at, 8);
+        if (header.size() < 8)
+            return std::nullopt;
+        const qint64 size = LittleEndian(header, 4, 4);
+        const qint64 body = at + 8;
+        if (size > fileSize - body)
+            return std::nullopt;
+        if (header.startsWith("fmt ") && size >= 16) {
+            const QByteArray format = read(body, 16);
+            if (format.size() < 16 || LittleEndian(format, 0, 2) != 1 ||
+                LittleEndian(format, 14, 2) != 16)
+                return std::nullopt;  // PCM, 16 bits only
+            layout.channels = static_cast<int>(LittleEndian(format, 2, 2));
+            layout.rate = LittleEndian(format, 4, 4);
+        } else if (header.startsWith("data")) {
+            if (layout.rate < 8000 || layout.rate > 192000 || layout.channels < 1 ||
+                layout.channels > 8)
+                return std::nullopt;
+            layout.dataAt = body;
+            layout.frames = size / (2 * layout.channels);
+            return layout;
+        }
+        at = body + size + (size & 1);
+    }
+    return std::nullopt;
+}
+
+// The first channel of the frames in `bytes`, as they stand in the file.
+std::vector<int16_t> FirstChannel(const QByteArray& bytes, int channels) {
+    std::vector<int16_t> samples(static_cast<size_t>(bytes.size() / (2 * channels)));
+    for (size_t frame = 0; frame < samples.size(); ++frame)
+        samples[frame] = static_cast<int16_t>(
+            LittleEndian(bytes, static_cast<qsizetype>(frame) * 2 * channels, 2));
+    return samples;
+}
+
+QByteArray LittleEndianBytes(const std::vector<int16_t>& samples) {
+    QByteArray out;
+    out.reserve(static_cast<qsizetype>(samples.size() * 2));
+    for (const int16_t sample : samples) {
+        out.append(static_cast<char>(sample & 0xFF));
+        out.append(static_cast<char>((sample >> 8) & 0xFF));
+    }
+    return out;
+}
+
+// A WAV file's samples at 16 kHz, a block at a time, read from the file as they are needed.
+class WavStream {
+  public:
+    WavStream(QFile& file, const WavLayout& layout)
+        : file_(file), layout_(layout), resampler_(layout.rate) {
+        file_.seek(layout.dataAt);
+    }
+    // A quarter of a second of the recording, at 16 kHz; false after the last block.
+    bool Next(QByteArray& block) {
+        const qint64 frames = std::min<qint64>(layout_.frames - done_, layout_.rate / 4);
+        std::vector<int16_t> out;
+        if (frames > 0) {
+            const QByteArray bytes = file_.read(frames * 2 * layout_.channels);
+            const std::vector<int16_t> samples = FirstChannel(bytes, layout_.channels);
+            resampler_.Feed(samples.data(), samples.size(), out);
+            done_ = bytes.size() == frames * 2 * layout_.channels ? done_ + frames : layout_.frames;
+        } else {
+            resampler_.Finish(out);
+        }
+        block = LittleEndianBytes(out);
+        return frames > 0;
+    }
+
+  private:
+    QFile& file_;
+    WavLayout layout_;
+    Resampler16k resampler_;
+    qint64 done_ = 0;
+};
 
 // Replies and messages on standard output, once the start-up is over.
 class HearHost : public QuietHost, public Voice {
@@ -124,80 +219,20 @@ QByteArray QuietRoom(int samples) {
     return out;
 }
 
-// The first channel at 16 kHz through a Hann-windowed sinc low-pass at 7 kHz, or below the
-// source's own half rate: without it, what lies above 8 kHz in a 48 kHz voice folds down into
-// the band the recogniser hears. The filter is tabled for 64 phases between source samples.
-template <typename Sample>
-QByteArray Resampled16k(qsizetype frames, quint32 rate, const Sample& sample) {
-    constexpr double kTarget = 16000;
-    constexpr int kPhases = 64;
-    const double step = rate / kTarget;
-    const double cutoff = std::min(7000.0, 0.45 * rate) / rate;      // cycles a source sample
-    const int half = static_cast<int>(std::ceil(8 / (2 * cutoff)));  // 8 zero crossings a side
-    std::vector<std::vector<double>> table(kPhases + 1);
-    for (int phase = 0; phase <= kPhases; ++phase) {
-        double sum = 0;
-        for (int tap = -half + 1; tap <= half; ++tap) {
-            const double distance = tap - static_cast<double>(phase) / kPhases;
-            const double x = 2 * cutoff * distance;
-            const double sinc = x == 0 ? 1 : std::sin(M_PI * x) / (M_PI * x);
-            table[phase].push_back(sinc * (0.5 + 0.5 * std::cos(M_PI * distance / half)));
-            sum += table[phase].back();
-        }
-        for (double& weight : table[phase]) weight /= sum;  // unit gain
-    }
-    std::vector<double> source(static_cast<size_t>(frames));
-    for (qsizetype frame = 0; frame < frames; ++frame)
-        source[static_cast<size_t>(frame)] = sample(frame);
-    QByteArray out;
-    out.reserve(static_cast<qsizetype>(2 * static_cast<double>(frames) / step) + 2);
-    for (double position = 0; position < static_cast<double>(frames); position += step) {
-        const auto base = static_cast<qsizetype>(position);
-        const auto& weights = table[static_cast<size_t>(
-            std::lround((position - static_cast<double>(base)) * kPhases))];
-        double value = 0;
-        // Before the first sample and after the last the file is taken as silent.
-        for (int tap = -half + 1; tap <= half; ++tap)
-            if (const qsizetype at = base + tap; at >= 0 && at < frames)
-                value +=
-                    weights[static_cast<size_t>(tap + half - 1)] * source[static_cast<size_t>(at)];
-        const auto rounded = static_cast<qint16>(std::lround(std::clamp(value, -32768.0, 32767.0)));
-        out.append(static_cast<char>(rounded & 0xFF));
-        out.append(static_cast<char>((rounded >> 8) & 0xFF));
-    }
-    return out;
-}
-
 }  // namespace
 
 std::optional<QByteArray> ReadWavAs16k(const QByteArray& file) {
-    if (file.size() < 44 || !file.startsWith("RIFF") || file.mid(8, 4) != "WAVE")
+    const auto layout =
+        FindLayout(file.size(), [&](qint64 at, qint64 size) { return file.mid(at, size); });
+    if (!layout)
         return std::nullopt;
-    quint32 rate = 0;
-    int channels = 0;
-    for (qsizetype at = 12; at + 8 <= file.size();) {
-        const QByteArray id = file.mid(at, 4);
-        const qsizetype size = LittleEndian(file, at + 4, 4);
-        const qsizetype body = at + 8;
-        if (size > file.size() - body)
-            return std::nullopt;
-        if (id == "fmt " && size >= 16) {
-            if (LittleEndian(file, body, 2) != 1 || LittleEndian(file, body + 14, 2) != 16)
-                return std::nullopt;  // PCM, 16 bits only
-            channels = static_cast<int>(LittleEndian(file, body + 2, 2));
-            rate = LittleEndian(file, body + 4, 4);
-        } else if (id == "data") {
-            if (rate < 8000 || rate > 192000 || channels < 1 || channels > 8)
-                return std::nullopt;
-            const qsizetype frames = size / (2 * channels);
-            auto sample = [&](qsizetype frame) {
-                return static_cast<qint16>(LittleEndian(file, body + 2 * frame * channels, 2));
-            };
-            return Resampled16k(frames, rate, sample);
-        }
-        at = body + size + (size & 1);
-    }
-    return std::nullopt;
+    Resampler16k resampler(layout->rate);
+    const std::vector<int16_t> samples = FirstChannel(
+        file.mid(layout->dataAt, layout->frames * 2 * layout->channels), layout->channels);
+    std::vector<int16_t> out;
+    resampler.Feed(samples.data(), samples.size(), out);
+    resampler.Finish(out);
+    return LittleEndianBytes(out);
 }
 
 int RunHear(const QStringList& arguments) {
@@ -211,8 +246,10 @@ int RunHear(const QStringList& arguments) {
         std::fprintf(stderr, "kazuchan: cannot read %s\n", qUtf8Printable(options.file));
         return 1;
     }
-    const auto samples = ReadWavAs16k(file.readAll());
-    if (!samples) {
+    const auto layout = FindLayout(file.size(), [&file](qint64 at, qint64 size) {
+        return file.seek(at) ? file.read(size) : QByteArray();
+    });
+    if (!layout) {
         std::fprintf(stderr, "kazuchan: %s is not a 16-bit PCM WAV file\n",
                      qUtf8Printable(options.file));
         return 1;
@@ -249,15 +286,34 @@ int RunHear(const QStringList& arguments) {
         std::cout.flush();
     });
     QObject::connect(&recognizer, &JuliusRecognizer::inputEnded, [] { QCoreApplication::exit(0); });
-    QTimer::singleShot(kTimeoutMs, [] {
+    QTimer watchdog;  // restarted with every block the recogniser takes
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, [] {
         std::fprintf(stderr, "kazuchan: the recogniser did not finish\n");
         QCoreApplication::exit(1);
     });
+    watchdog.start(kTimeoutMs);
     // Half a second of silence before the recording, as a microphone has it before anyone
     // speaks (the engine keeps that much to find where speech starts), and a second after it
-    // to close the last utterance.
-    recognizer.FeedAudio(QuietRoom(8000) + *samples + QuietRoom(16000));
-    recognizer.FinishAudio();
+    // to close the last utterance. The recording goes in block by block, each once the
+    // recogniser has taken most of the one before, so that little of it is ever held.
+    recognizer.FeedAudio(QuietRoom(8000));
+    WavStream stream(file, *layout);
+    QTimer pump;
+    QObject::connect(&pump, &QTimer::timeout, [&] {
+        while (pump.isActive() && recognizer.pendingAudio() < kAheadBytes) {
+            QByteArray block;
+            const bool more = stream.Next(block);
+            recognizer.FeedAudio(block);
+            watchdog.start(kTimeoutMs);
+            if (!more) {
+                recognizer.FeedAudio(QuietRoom(16000));
+                recognizer.FinishAudio();
+                pump.stop();
+            }
+        }
+    });
+    pump.start(kPumpMs);
     const int status = QCoreApplication::exec();
     recognizer.SetListener(nullptr);
     return status;

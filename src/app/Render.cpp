@@ -174,6 +174,12 @@ std::string MetricsLine(const BoardLayout& l) {
            " originY=" + std::to_string(l.originY);
 }
 
+// A calculation stands on the board: "=" was accepted and, for a division, its working fit.
+bool Calculated(const Kokuban& model) {
+    return model.state.entry.drawReady && !model.state.entryOpen &&
+           model.division.status != DivisionStatus::kOverflow;
+}
+
 void TypeExpression(const RenderOptions& options, Kokuban& model) {
     model.board.layout.labelsShown = options.labels;
     model.board.layout.guideShown = options.guide;
@@ -196,7 +202,7 @@ Drawn Draw(const RenderOptions& options, QPaintDevice* device, QSize client, boo
     model.Start(recorder, 96);
     TypeExpression(options, model);
     Drawn drawn;
-    drawn.calculated = model.state.entry.drawReady && !model.state.entryOpen;
+    drawn.calculated = Calculated(model);
     drawn.bounds = qtCanvas.contentBounds();
     drawn.layout = model.board.layout;
     drawn.result = model.board.operands.result;
@@ -242,7 +248,7 @@ int RenderExample(const RenderOptions& options) {
     model.Start(boardCanvas, 96);
     model.board.setSpeed(0);
     TypeExpression(options, model);
-    const bool calculated = model.state.entry.drawReady && !model.state.entryOpen;
+    const bool calculated = Calculated(model);
     model.LoadExamples((options.patterns.isEmpty()
                             ? FindDataFile(QString::fromUtf8(kPatternFileName))
                             : options.patterns)

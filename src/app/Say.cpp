@@ -66,27 +66,52 @@ void AppendLittleEndian(QByteArray& bytes, quint32 value, int size) {
     }
 }
 
-// A mono 16-bit PCM RIFF file.
-bool WriteWav(const QString& path, const std::vector<int16_t>& samples, int sampleRate) {
-    const auto dataBytes = static_cast<quint32>(samples.size() * 2);
-    QByteArray bytes("RIFF");
-    AppendLittleEndian(bytes, 36 + dataBytes, 4);
-    bytes.append("WAVEfmt ");
-    AppendLittleEndian(bytes, 16, 4);  // size of the format chunk
-    AppendLittleEndian(bytes, 1, 2);   // PCM
-    AppendLittleEndian(bytes, 1, 2);   // channels
-    AppendLittleEndian(bytes, static_cast<quint32>(sampleRate), 4);
-    AppendLittleEndian(bytes, static_cast<quint32>(sampleRate) * 2, 4);  // bytes a second
-    AppendLittleEndian(bytes, 2, 2);                                     // bytes a frame
-    AppendLittleEndian(bytes, 16, 2);                                    // bits a sample
-    bytes.append("data");
-    AppendLittleEndian(bytes, dataBytes, 4);
-    for (const int16_t sample : samples) {
-        AppendLittleEndian(bytes, static_cast<quint16>(sample), 2);
+// A mono 16-bit PCM RIFF file written as the samples come, its sizes filled in at the end.
+class WavWriter {
+  public:
+    explicit WavWriter(const QString& path) : file_(path) {}
+
+    bool Open(int sampleRate) {
+        return file_.open(QIODevice::WriteOnly) && Write(Header(sampleRate, 0));
     }
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
+    bool Append(const std::vector<int16_t>& samples) {
+        dataBytes_ += static_cast<qint64>(samples.size()) * 2;
+        QByteArray bytes;
+        bytes.reserve(static_cast<qsizetype>(samples.size()) * 2);
+        for (const int16_t sample : samples) {
+            AppendLittleEndian(bytes, static_cast<quint16>(sample), 2);
+        }
+        return dataBytes_ <= kMaxDataBytes && Write(bytes);
+    }
+    bool Close(int sampleRate) {
+        const bool ok = file_.isOpen() && file_.seek(0) && Write(Header(sampleRate, dataBytes_));
+        file_.close();
+        return ok && file_.error() == QFileDevice::NoError;
+    }
+
+  private:
+    static constexpr qint64 kMaxDataBytes = 0xFFFFFFFFLL - 36;  // what the sizes can hold
+
+    static QByteArray Header(int sampleRate, qint64 dataBytes) {
+        QByteArray bytes("RIFF");
+        AppendLittleEndian(bytes, static_cast<quint32>(36 + dataBytes), 4);
+        bytes.append("WAVEfmt ");
+        AppendLittleEndian(bytes, 16, 4);  // size of the format chunk
+        AppendLittleEndian(bytes, 1, 2);   // PCM
+        AppendLittleEndian(bytes, 1, 2);   // channels
+        AppendLittleEndian(bytes, static_cast<quint32>(sampleRate), 4);
+        AppendLittleEndian(bytes, static_cast<quint32>(sampleRate) * 2, 4);  // bytes a second
+        AppendLittleEndian(bytes, 2, 2);                                     // bytes a frame
+        AppendLittleEndian(bytes, 16, 2);                                    // bits a sample
+        bytes.append("data");
+        AppendLittleEndian(bytes, static_cast<quint32>(dataBytes), 4);
+        return bytes;
+    }
+    bool Write(const QByteArray& bytes) { return file_.write(bytes) == bytes.size(); }
+
+    QFile file_;
+    qint64 dataBytes_ = 0;
+};
 
 }  // namespace
 
@@ -101,22 +126,32 @@ int RunSay(const QStringList& arguments) {
         std::fprintf(stderr, "kazuchan: the voice is not installed (run scripts/setup)\n");
         return 1;
     }
-    // Piece after piece, as the voice plays them, and the viseme of each phoneme as it sounds.
-    std::vector<int16_t> samples;
+    // Piece after piece, as the voice plays them, and the viseme of each phoneme as it sounds;
+    // each piece goes to the file as soon as it is made.
     const int sampleRate = synth.sampleRate();
+    std::optional<WavWriter> wav;
+    if (!options.out.isEmpty()) {
+        wav.emplace(options.out);
+    }
+    bool written = !wav || wav->Open(sampleRate);
+    size_t samples = 0;
     for (const auto& text : SplitIntoPieces(options.text.toStdString())) {
+        if (!written) {
+            break;
+        }
         const SpeechPiece piece =
             synth.Synthesize(text, SpeedForRate(options.rate), GainForVolume(options.volume));
         for (size_t i = 0; options.visemes && i < piece.phonemes.size(); ++i) {
             const std::string next =
                 i + 1 < piece.phonemes.size() ? piece.phonemes[i + 1].name : "";
-            const size_t at = samples.size() + piece.phonemes[i].start;
+            const size_t at = samples + piece.phonemes[i].start;
             std::printf("viseme %lld %d\n", static_cast<long long>(at * 1000 / sampleRate),
                         VisemeForPhoneme(piece.phonemes[i].name, next));
         }
-        samples.insert(samples.end(), piece.samples.begin(), piece.samples.end());
+        samples += piece.samples.size();
+        written = !wav || wav->Append(piece.samples);
     }
-    if (!options.out.isEmpty() && !WriteWav(options.out, samples, sampleRate)) {
+    if (wav && !(wav->Close(sampleRate) && written)) {
         std::fprintf(stderr, "kazuchan: cannot write %s\n", qUtf8Printable(options.out));
         return 1;
     }

@@ -24,7 +24,10 @@ bool SingleInstance::Claim() {
     // Nobody answers: whatever socket file is left belongs to a run that has ended.
     QLocalServer::removeServer(name_);
     server_.setSocketOptions(QLocalServer::UserAccessOption);
-    return server_.listen(name_);
+    // Only a copy that answers is running. When the name cannot be taken (its folder is
+    // read-only, say), this one runs unseen by later starts rather than not at all.
+    server_.listen(name_);
+    return true;
 }
 
 }  // namespace kazu

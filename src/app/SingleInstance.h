@@ -11,7 +11,8 @@ class SingleInstance : public QObject {
     Q_OBJECT
   public:
     explicit SingleInstance(const QString& name, QObject* parent = nullptr);
-    // False when another instance answers.
+    // False only when another instance answers; any other failure of the check lets this
+    // one run.
     bool Claim();
 
   signals:

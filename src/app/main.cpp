@@ -1,5 +1,6 @@
 // 数ちゃん: the blackboard window, or `--render` without one.
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QLibraryInfo>
 #include <QMessageBox>
@@ -15,6 +16,7 @@
 #include "app/Render.h"
 #include "app/Say.h"
 #include "app/SingleInstance.h"
+#include "core/Leftovers.h"
 #include "speech/JuliusRecognizer.h"
 #include "speech/OpenJTalkVoice.h"
 
@@ -86,6 +88,8 @@ int main(int argc, char** argv) {
                                  QStringLiteral("Kazuchan_V24 はすでに起動しています。"));
         return 1;
     }
+    // The recogniser folders that killed or crashed runs left behind.
+    kazu::RemoveLeftovers(QDir::tempPath().toStdString(), kazu::kWorkFolderPrefix);
     auto store = std::make_unique<kazu::SettingsStore>(kazu::ProgramFolder().toStdString(),
                                                        kazu::UserConfigFolder().toStdString());
     kazu::TKokubanForm form(std::move(store), std::make_unique<kazu::OpenJTalkVoice>());

@@ -12,9 +12,11 @@
 #include <optional>
 #include <string_view>
 #include <system_error>
+#include <tuple>
 #include <vector>
 
 #include "core/Cp932.h"
+#include "core/Leftovers.h"
 
 namespace kazu {
 
@@ -171,36 +173,46 @@ bool IsSoundLine(std::string_view line) {
     return Cp932ToUtf8(std::string(line)).has_value() || IsValidUtf8(line);
 }
 
-std::string_view WithoutBom(std::string_view line, bool* hadBom) {
+std::string_view WithoutBom(std::string_view line, bool* hadBom = nullptr) {
     while (line.substr(0, kBom.size()) == kBom) {
         line.remove_prefix(kBom.size());
-        *hadBom = true;
+        if (hadBom != nullptr) {
+            *hadBom = true;
+        }
     }
     return line;
 }
 
+// One line of the file. Saving writes `raw` back unchanged unless the line holds a key.
+struct Line {
+    std::string_view raw;     // as in the file, line end included
+    std::string_view text;    // without its line end and without byte order marks in front
+    std::string_view ending;  // "\r\n", "\n", or what the last line ends with
+    bool sound = false;       // its value may be read (see IsSoundLine)
+};
+
 // The lines of the file as both reading and writing see them. Byte order marks go from
 // the start of every line, so that a line never means something else once the lines
 // before it are dropped; only one at the start of the file says it is UTF-8.
-std::vector<std::string_view> SoundLines(std::string_view bytes, bool* fileHadBom = nullptr) {
-    std::vector<std::string_view> lines;
-    bool first = true;
+std::vector<Line> LinesOf(std::string_view bytes, bool* fileHadBom = nullptr) {
+    std::vector<Line> lines;
     while (!bytes.empty()) {
         const size_t end = std::min(bytes.find('\n'), bytes.size());
-        std::string_view line = bytes.substr(0, end);
-        bytes.remove_prefix(std::min(end + 1, bytes.size()));
-        if (!line.empty() && line.back() == '\r') {
-            line.remove_suffix(1);
+        Line line;
+        line.raw = bytes.substr(0, std::min(end + 1, bytes.size()));
+        line.text = bytes.substr(0, end);
+        bytes.remove_prefix(line.raw.size());
+        if (!line.text.empty() && line.text.back() == '\r') {
+            line.text.remove_suffix(1);
         }
+        line.ending = line.raw.substr(line.text.size());
         bool bom = false;
-        line = WithoutBom(line, &bom);
-        if (first && fileHadBom != nullptr) {
+        line.text = WithoutBom(line.text, &bom);
+        if (lines.empty() && fileHadBom != nullptr) {
             *fileHadBom = bom;
         }
-        first = false;
-        if (IsSoundLine(line)) {
-            lines.push_back(line);
-        }
+        line.sound = IsSoundLine(line.text);
+        lines.push_back(line);
     }
     return lines;
 }
@@ -235,20 +247,21 @@ int KeyIndexOf(int section, std::string_view name) {
 
 // For each line, the index of the key whose value it holds, or -1. Only the first
 // occurrence of a key counts, and a section that appears twice is read as one.
-std::vector<int> KeyPerLine(const std::vector<std::string_view>& lines) {
+std::vector<int> KeyPerLine(const std::vector<Line>& lines) {
     std::vector<int> keys(lines.size(), -1);
     std::array<bool, kKeys.size()> seen{};
     int section = -1;
     for (size_t i = 0; i < lines.size(); ++i) {
-        if (const auto name = SectionOf(lines[i])) {
+        const std::string_view text = lines[i].text;
+        if (const auto name = SectionOf(text)) {
             section = SectionIndexOf(*name);
             continue;
         }
-        const size_t equals = lines[i].find('=');
+        const size_t equals = text.find('=');
         if (section < 0 || equals == std::string_view::npos) {
             continue;
         }
-        const int key = KeyIndexOf(section, Trim(lines[i].substr(0, equals)));
+        const int key = KeyIndexOf(section, Trim(text.substr(0, equals)));
         if (key >= 0 && !seen[static_cast<size_t>(key)]) {
             seen[static_cast<size_t>(key)] = true;
             keys[i] = key;
@@ -356,19 +369,19 @@ std::string SectionLine(int section) {
 
 // For each section, the line after which its missing keys go: the last non-blank line of
 // its first appearance, or -1 when the file lacks the section.
-std::array<int, kSections.size()> InsertionPoints(const std::vector<std::string_view>& lines) {
+std::array<int, kSections.size()> InsertionPoints(const std::vector<Line>& lines) {
     std::array<int, kSections.size()> insertAfter;
     insertAfter.fill(-1);
     int current = -1;
     for (size_t i = 0; i < lines.size(); ++i) {
         const int line = static_cast<int>(i);
-        if (const auto name = SectionOf(lines[i])) {
+        if (const auto name = SectionOf(lines[i].text)) {
             const int section = SectionIndexOf(*name);
             current = section >= 0 && insertAfter[static_cast<size_t>(section)] < 0 ? section : -1;
             if (current >= 0) {
                 insertAfter[static_cast<size_t>(current)] = line;
             }
-        } else if (current >= 0 && !Trim(lines[i]).empty()) {
+        } else if (current >= 0 && !Trim(lines[i].text).empty()) {
             insertAfter[static_cast<size_t>(current)] = line;
         }
     }
@@ -380,24 +393,24 @@ std::array<int, kSections.size()> InsertionPoints(const std::vector<std::string_
 AppSettings ParseSettings(const std::string& fileBytes) {
     AppSettings settings;
     bool hadBom = false;
-    const std::vector<std::string_view> lines = SoundLines(fileBytes, &hadBom);
+    const std::vector<Line> lines = LinesOf(fileBytes, &hadBom);
     const std::vector<int> keys = KeyPerLine(lines);
     for (size_t i = 0; i < lines.size(); ++i) {
-        if (keys[i] < 0) {
-            continue;
+        if (keys[i] < 0 || !lines[i].sound) {
+            continue;  // a damaged line still holds its key's place: saving replaces it
         }
         const Key& key = kKeys[static_cast<size_t>(keys[i])];
         if (key.text != nullptr) {
-            ReadText(key, ValueOf(lines[i]), hadBom, settings);
+            ReadText(key, ValueOf(lines[i].text), hadBom, settings);
         } else {
-            ReadNumber(key, ValueOf(lines[i]), settings);
+            ReadNumber(key, ValueOf(lines[i].text), settings);
         }
     }
     return settings;
 }
 
 std::string RenderSettings(const std::string& existingBytes, const AppSettings& settings) {
-    const std::vector<std::string_view> lines = SoundLines(existingBytes);
+    const std::vector<Line> lines = LinesOf(existingBytes);
     const std::vector<int> keys = KeyPerLine(lines);
 
     std::array<bool, kKeys.size()> present{};
@@ -410,20 +423,34 @@ std::string RenderSettings(const std::string& existingBytes, const AppSettings& 
 
     std::string bytes;
     bool lastBlank = true;  // so that the first section of a new file has no blank line
-    const auto emit = [&](std::string_view line) {
-        bytes.append(line).append("\r\n");
-        lastBlank = Trim(line).empty();
+    // New lines end as the file's first line does; CR LF in a new file.
+    const std::string_view newEnding =
+        !lines.empty() && lines.front().ending == "\n" ? "\n" : "\r\n";
+    // Other lines go back byte for byte, line end included; only a last line without one
+    // gets it completed when something follows.
+    const auto emit = [&](std::string_view text, std::string_view ending) {
+        if (!bytes.empty() && bytes.back() != '\n') {
+            bytes.append(bytes.back() == '\r' ? "\n" : newEnding);
+        }
+        bytes.append(text).append(ending);
+        lastBlank = Trim(text).empty();
     };
+    const auto emitNew = [&](std::string_view line) { emit(line, newEnding); };
     const auto emitMissingKeys = [&](int section) {
         for (size_t k = 0; k < kKeys.size(); ++k) {
             if (kKeys[k].section == section && !present[k]) {
-                emit(KeyLine(kKeys[k], settings));
+                emitNew(KeyLine(kKeys[k], settings));
             }
         }
     };
     for (size_t i = 0; i < lines.size(); ++i) {
-        emit(keys[i] >= 0 ? KeyLine(kKeys[static_cast<size_t>(keys[i])], settings)
-                          : std::string(lines[i]));
+        if (keys[i] >= 0) {
+            emit(KeyLine(kKeys[static_cast<size_t>(keys[i])], settings), lines[i].ending);
+        } else {
+            // A byte order mark would say that the file is UTF-8; the values are CP932.
+            bytes.append(i == 0 ? WithoutBom(lines[i].raw) : lines[i].raw);
+            lastBlank = Trim(lines[i].text).empty();
+        }
         for (size_t s = 0; s < kSections.size(); ++s) {
             if (insertAfter[s] == static_cast<int>(i)) {
                 emitMissingKeys(static_cast<int>(s));
@@ -438,9 +465,9 @@ std::string RenderSettings(const std::string& existingBytes, const AppSettings& 
         }
         appended[section] = true;
         if (!lastBlank) {
-            emit("");
+            emitNew("");
         }
-        emit(SectionLine(key.section));
+        emitNew(SectionLine(key.section));
         emitMissingKeys(key.section);
     }
     return bytes;
@@ -449,6 +476,9 @@ std::string RenderSettings(const std::string& existingBytes, const AppSettings& 
 namespace {
 
 namespace fs = std::filesystem;
+
+// A save's temporary file: the settings file's name, this suffix and the process id.
+constexpr const char* kTemporarySuffix = ".tmp";
 
 std::string ErrnoText(int error) {
     return std::error_code(error, std::generic_category()).message();
@@ -483,15 +513,29 @@ std::optional<std::string> ReadFileBytes(const std::string& path) {
     return bytes;
 }
 
-// True when the file can be replaced: it is writable, or it does not exist and its folder
-// takes new files.
+// True when a save can replace the file: a save writes a new file beside it and renames it,
+// so the folder must take new files, however writable the file itself is.
 bool CanWriteFile(const std::string& folder, const std::string& file) {
     std::error_code error;
     const fs::file_status status = fs::status(file, error);
-    if (fs::exists(status)) {
-        return fs::is_regular_file(status) && access(file.c_str(), W_OK) == 0;
+    if (fs::exists(status) && (!fs::is_regular_file(status) || access(file.c_str(), W_OK) != 0)) {
+        return false;
     }
     return fs::is_directory(folder, error) && access(folder.c_str(), W_OK | X_OK) == 0;
+}
+
+// True when `file` exists and was changed after `other`, or `other` does not exist.
+bool IsNewer(const std::string& file, const std::string& other) {
+    struct stat mine {};
+    struct stat theirs {};
+    if (stat(file.c_str(), &mine) != 0) {
+        return false;
+    }
+    if (stat(other.c_str(), &theirs) != 0) {
+        return true;
+    }
+    return std::tie(mine.st_mtim.tv_sec, mine.st_mtim.tv_nsec) >
+           std::tie(theirs.st_mtim.tv_sec, theirs.st_mtim.tv_nsec);
 }
 
 bool WriteAll(int fd, const std::string& bytes) {
@@ -512,7 +556,7 @@ bool WriteAll(int fd, const std::string& bytes) {
 // Writes a temporary file beside the target and renames it over the target, so that a
 // crash or a full disk leaves either the old file or the new one, never half of one.
 bool WriteAtomically(const std::string& target, const std::string& bytes, std::string& error) {
-    const std::string temporary = target + ".tmp" + std::to_string(getpid());
+    const std::string temporary = OwnName(target + kTemporarySuffix);
     unlink(temporary.c_str());  // a leftover of an earlier process with the same id
     const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0) {
@@ -573,8 +617,18 @@ std::string SettingsStore::CurrentBytes(const std::string& target) const {
     return bytes.value_or(std::string());
 }
 
+// Where the last save went. A save goes to path_ unless that fails, and then to the user's
+// folder; a user's copy newer than the one beside the program is therefore the last one.
+std::string SettingsStore::LastSavedPath() const {
+    return path_ != UserPath() && IsNewer(UserPath(), path_) ? UserPath() : path_;
+}
+
 AppSettings SettingsStore::Load() {
-    return ParseSettings(CurrentBytes(path_));
+    // A run killed in the middle of a save leaves its temporary file.
+    const std::string leftover = std::string(kSettingsFileName) + kTemporarySuffix;
+    RemoveLeftovers(programFolder_, leftover);
+    RemoveLeftovers(userConfigFolder_, leftover);
+    return ParseSettings(CurrentBytes(LastSavedPath()));
 }
 
 bool SettingsStore::Save(const AppSettings& settings) {

@@ -64,6 +64,8 @@ class SettingsStore {
     // the program's folder cannot be written (for example ~/.config/kazuchan).
     SettingsStore(std::string programFolder, std::string userConfigFolder);
 
+    // Reads the copy the last save wrote, and removes the temporary files that runs killed
+    // in the middle of a save left.
     AppSettings Load();
     // Atomic: a temporary file beside the target, then a rename. False on failure, with
     // lastError() saying why; the previous file is then left as it was.
@@ -75,6 +77,7 @@ class SettingsStore {
   private:
     std::string ProgramPath() const;
     std::string UserPath() const;
+    std::string LastSavedPath() const;
     // The bytes a save starts from and a load reads: the target's file, or else the one
     // installed in the program's folder.
     std::string CurrentBytes(const std::string& target) const;

@@ -6,6 +6,7 @@
 #include <QMediaDevices>
 #include <QTimer>
 
+#include "core/Leftovers.h"
 #include "speech/listen/ListenProtocol.h"
 
 namespace kazu {
@@ -31,7 +32,11 @@ JuliusRecognizer::Config JuliusRecognizer::Config::Installed(const QString& prog
 }
 
 JuliusRecognizer::JuliusRecognizer(Config config, QObject* parent)
-    : QObject(parent), config_(std::move(config)) {
+    : QObject(parent),
+      config_(std::move(config)),
+      // Named with the process id, so that the next start can remove it after a crash.
+      work_(QDir::tempPath() + QLatin1Char('/') +
+            QString::fromStdString(OwnName(kWorkFolderPrefix)) + QStringLiteral("-XXXXXX")) {
     // With the engine's log asked for, the compiled grammars stay for a look too.
     work_.setAutoRemove(qEnvironmentVariableIsEmpty("KAZU_LISTEN_LOG"));
 }

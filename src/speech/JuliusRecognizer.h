@@ -42,6 +42,8 @@ class JuliusRecognizer : public QObject, public Recognizer {
     void FeedAudio(const QByteArray& samples);
     // No more audio: the process recognises what it has, says "state end" and exits.
     void FinishAudio();
+    // Bytes handed to FeedAudio that the process has not taken yet.
+    qint64 pendingAudio() const { return process_ ? process_->bytesToWrite() : 0; }
     // Why the last operation failed, or why voice input was lost.
     const QString& lastError() const { return lastError_; }
     int starts() const { return starts_; }

@@ -94,6 +94,15 @@ void RenderTest::refusedInputExitsOneWithItsMessage() {
     QVERIFY2(run.err.contains(QStringLiteral("message \"注意!\" \"引く数の方が大きい．\"")),
              qPrintable(run.err.join(QLatin1Char('\n'))));
     QCOMPARE(Render({QStringLiteral("12+")}).exitCode, 1);  // never finished
+
+    // A division whose working does not fit: the overflow message, nothing drawn.
+    const QStringList overflow = {QStringLiteral("12345678901234567/99999999999999999="),
+                                  QStringLiteral("--places"), QStringLiteral("10")};
+    const Run overflowed = Render(overflow);
+    QCOMPARE(overflowed.exitCode, 1);
+    QVERIFY2(!overflowed.err.filter(QStringLiteral("オーバーフロウ")).isEmpty(),
+             qPrintable(overflowed.err.join(QLatin1Char('\n'))));
+    QCOMPARE(Render(overflow + QStringList{QStringLiteral("--example")}).exitCode, 1);
 }
 
 void RenderTest::usageErrorsExitTwo_data() {

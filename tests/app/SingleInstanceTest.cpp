@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <cstring>
 #include <memory>
@@ -22,6 +23,7 @@ class SingleInstanceTest : public QObject {
     void aFinishedRunFreesTheName();
     void aStaleSocketFileDoesNotBlock();
     void aStaleRegularFileDoesNotBlock();
+    void aCheckThatCannotBeMadeLetsTheProgramRun();
 };
 
 namespace {
@@ -106,6 +108,21 @@ void SingleInstanceTest::aStaleRegularFileDoesNotBlock() {
     QVERIFY(next.Claim());
     SingleInstance after(name);
     QVERIFY(!after.Claim());
+}
+
+void SingleInstanceTest::aCheckThatCannotBeMadeLetsTheProgramRun() {
+    // The name's folder cannot hold the socket (it is a file), for root as for anyone.
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    {
+        QFile file(folder.filePath(QStringLiteral("not-a-folder")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    const QString name = folder.filePath(QStringLiteral("not-a-folder/kazutest"));
+    SingleInstance first(name);
+    QVERIFY(first.Claim());
+    SingleInstance second(name);
+    QVERIFY(second.Claim());
 }
 
 }  // namespace kazu

@@ -2,6 +2,9 @@
 // and the switch of the "文" button.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cstdio>
 #include <fstream>
 #include <random>
 
@@ -102,6 +105,38 @@ TEST(PatternReader, ReiGetReportsAMissingFile) {
     PatternTable table;
     EXPECT_EQ(ReiGet("/nonexistent/bunExPtrn.txt", table), -1);
     EXPECT_EQ(ReiGet("/tmp", table), -1);
+}
+
+// The file is read a block at a time: whatever falls on a block's edge (a UTF-8 character, a
+// CR LF, a long line), the table is the one its bytes give.
+TEST(PatternReader, ReiGetReadsInBlocksWhatTheWholeBytesGive) {
+    const std::string path = testing::TempDir() + "kazu_patterns_" + std::to_string(getpid());
+    std::mt19937 random(3);
+    for (const bool utf8 : {false, true}) {
+        for (size_t shift = 0; shift < 6; ++shift) {
+            std::string bytes(shift, 'x');
+            for (int i = 0; bytes.size() < 3 * 64 * 1024; ++i) {
+                bytes += "NUM:" + std::to_string(i % 20 + 1) + "\r\nBun" +
+                         std::to_string(i % 3 + 1) + ":" + std::string(random() % 300, 'a');
+                for (int k = 0; k < 40; ++k) {
+                    bytes += utf8 ? "数" : "\x90\x94";
+                }
+                bytes += "\r\nAnsr:答\r\n";
+            }
+            std::ofstream(path, std::ios::binary) << bytes;
+            PatternTable read;
+            ASSERT_EQ(ReiGet(path, read), 1);
+            const PatternTable whole = ParsePatterns(bytes);
+            for (size_t entry = 0; entry < read.size(); ++entry) {
+                EXPECT_EQ(read[entry].bun1, whole[entry].bun1);
+                EXPECT_EQ(read[entry].bun2, whole[entry].bun2);
+                EXPECT_EQ(read[entry].bun3, whole[entry].bun3);
+                EXPECT_EQ(read[entry].ansr, whole[entry].ansr);
+            }
+            EXPECT_NE(whole[1].bun1 + whole[1].bun2 + whole[1].bun3, "");
+        }
+    }
+    std::remove(path.c_str());
 }
 
 // The shipped file: every type has its sentences, and they fit the window at their sizes.
@@ -231,6 +266,12 @@ TEST(Reibun, SizesFollowTheCp932ByteLength) {
     EXPECT_EQ(sizes(56, 72, 47).answerSize, 24);
     EXPECT_EQ(sizes(56, 72, 48).answerSize, 1000 / 51);
     EXPECT_EQ(sizes(56, 72, 97).answerSize, 10);
+    // Read from the file, the field keeps its line feed, and the feed counts: 47 bytes of text
+    // make a sentence of 51 bytes.
+    const PatternTable read = ParsePatterns("NUM:1\nAnsr:" + Utf8ToCp932(fullWidth(47)) + "\n");
+    const ReibunTexts withFeed = Build(read, {"1+2=", "3"}, '+');
+    EXPECT_EQ(withFeed.answerSize, 1000 / 51);
+    EXPECT_EQ(withFeed.answer, " " + fullWidth(47) + "。");
 
     // The calculation line: " " + expression + answer, 24 below 33 bytes, 20 to 38, then 19.
     const auto calculation = [&](const std::string& a, const std::string& b) {

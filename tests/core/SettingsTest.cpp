@@ -1,7 +1,11 @@
 #include "core/Settings.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -295,20 +299,21 @@ TEST(RenderSettingsTest, ReplacesKeysInPlaceAndLeavesOtherLinesAlone) {
     s.POINTMAX = 9;
     s.ENZANSPEED = 10;
     const std::string rendered = RenderSettings(existing, s);
+    // New lines end as the file's lines do.
     const std::string expectedStart =
-        "; kazuchan settings\r\n"
-        "[FORMPOS]\r\n"
-        "LEFT=11\r\n"
-        "COLOUR=blue\r\n"
-        "TOP=200\r\nHEIGHT=400\r\nWIDTH=804\r\n"  // missing keys join their section
-        "\r\n"
-        "[OTHER]\r\n"
-        "LEFT=keep\r\n"
-        "[SPEED]\r\n"
-        "POINTMAX=9\r\n"
-        "ENZANSPEED=10\r\n"
-        "ENZANSPEED=4\r\n"  // a later duplicate is never read; left as it was
-        "\r\n[BFORMPOS]\r\n";
+        "; kazuchan settings\n"
+        "[FORMPOS]\n"
+        "LEFT=11\n"
+        "COLOUR=blue\n"
+        "TOP=200\nHEIGHT=400\nWIDTH=804\n"  // missing keys join their section
+        "\n"
+        "[OTHER]\n"
+        "LEFT=keep\n"
+        "[SPEED]\n"
+        "POINTMAX=9\n"
+        "ENZANSPEED=10\n"
+        "ENZANSPEED=4\n"  // a later duplicate is never read; left as it was
+        "\n[BFORMPOS]\n";
     EXPECT_EQ(rendered.substr(0, expectedStart.size()), expectedStart);
     EXPECT_EQ(ParseSettings(rendered), s);
     EXPECT_EQ(RenderSettings(rendered, s), rendered);
@@ -329,24 +334,72 @@ TEST(RenderSettingsTest, ANameCannotWriteOtherKeysOrSections) {
     }
 }
 
-TEST(RenderSettingsTest, GarbageFileIsReplacedBySoundText) {
-    std::mt19937 random(7);
-    std::string garbage;
-    for (int i = 0; i < 4096; ++i) {
-        garbage += static_cast<char>(random() % 4 == 0 ? '\n' : random());
+// Lines that are not our keys, of any bytes, with any line ends: each stays as it was.
+class ForeignLines {
+  public:
+    explicit ForeignLines(unsigned seed) : random_(seed) {}
+
+    // A file of sections, key lines, blank lines and foreign lines in random order.
+    std::string File() {
+        static const char* const kStructure[] = {
+            "[FORMPOS]",  "[SPEAK]",      "[speed]", "[NOPE]", "LEFT=1",   "USERSYOBINA=\x82\xA0",
+            "FONTSIZE=x", "POINTMAX=3\0", "",        " \t",    "SRFLAG=7", "KEYSPEAK = 0"};
+        static const char* const kEndings[] = {"\n", "\r\n"};
+        std::string file;
+        const int count = Int(0, 40);
+        for (int i = 0; i < count; ++i) {
+            file += Int(0, 2) == 0 ? std::string(kStructure[Int(0, std::size(kStructure) - 1)])
+                                   : Foreign();
+            file += i + 1 < count || Int(0, 1) == 0 ? kEndings[Int(0, 1)] : "";
+        }
+        return file;
     }
-    const std::string rendered = RenderSettings(garbage, Customised());
-    EXPECT_EQ(rendered.find('\0'), std::string::npos);
-    std::istringstream lines(rendered);
-    for (std::string line; std::getline(lines, line);) {
-        ASSERT_FALSE(line.empty());
-        ASSERT_EQ(line.back(), '\r');
-        line.pop_back();
-        for (char c : line) {
-            ASSERT_FALSE((static_cast<unsigned char>(c) < 0x20 && c != '\t') || c == 0x7F);
+
+  private:
+    int Int(int low, size_t high) {
+        return std::uniform_int_distribution<int>(low, static_cast<int>(high))(random_);
+    }
+
+    // Any bytes but a line feed, "[" and "=", so that the line can be no section and no key:
+    // NUL, lone CR, BOMs, broken CP932 and UTF-8 all come up.
+    std::string Foreign() {
+        static const std::string kPieces[] = {
+            "\xEF\xBB\xBF",       "\x82",         "\x82\xA0", "\r",
+            std::string(1, '\0'), "\xE6\x95\xB0", "; note"};
+        std::string line;
+        const int count = Int(1, 12);
+        for (int i = 0; i < count; ++i) {
+            if (Int(0, 3) == 0) {
+                line += kPieces[Int(0, std::size(kPieces) - 1)];
+            } else {
+                char c;
+                do {
+                    c = static_cast<char>(random_());
+                } while (c == '\n' || c == '[' || c == '=');
+                line += c;
+            }
+        }
+        return line;
+    }
+
+    std::mt19937 random_;
+};
+
+// The lines of a file with their line ends, less the ones a save writes or replaces: keys,
+// sections and blank lines.
+std::vector<std::string> LinesASaveLeavesAlone(const std::string& file) {
+    std::vector<std::string> lines;
+    for (size_t at = 0; at < file.size();) {
+        const size_t end = std::min(file.find('\n', at), file.size() - 1) + 1;
+        const std::string line = file.substr(at, end - at);
+        at = end;
+        const size_t content = line.find_first_not_of(" \t\r\n");
+        if (content != std::string::npos && line[content] != '[' &&
+            line.find('=') == std::string::npos) {
+            lines.push_back(line);
         }
     }
-    EXPECT_EQ(ParseSettings(rendered), Customised());
+    return lines;
 }
 
 // Random settings within range, saved over random damaged files, read back unchanged.
@@ -453,6 +506,35 @@ TEST(RenderSettingsTest, RandomSettingsOverRandomFilesReadBackUnchanged) {
     }
 }
 
+TEST(RenderSettingsTest, SavingKeepsEveryOtherLineByteForByte) {
+    ForeignLines files(11);
+    RoundTrip settings(12);
+    for (int i = 0; i < 2000; ++i) {
+        const std::string file = files.File();
+        const AppSettings s = settings.Settings();
+        const std::string saved = RenderSettings(file, s);
+        // Only a byte order mark at the very start goes: the file is written in CP932.
+        std::string_view withoutBom = file;
+        while (withoutBom.substr(0, 3) == "\xEF\xBB\xBF") {
+            withoutBom.remove_prefix(3);
+        }
+        ASSERT_NE(saved.substr(0, 3), "\xEF\xBB\xBF");
+        const std::vector<std::string> before = LinesASaveLeavesAlone(std::string(withoutBom));
+        const std::vector<std::string> after = LinesASaveLeavesAlone(saved);
+        ASSERT_EQ(after.size(), before.size()) << testing::PrintToString(file);
+        for (size_t k = 0; k < before.size(); ++k) {
+            ASSERT_EQ(after[k].substr(0, before[k].size()), before[k])
+                << testing::PrintToString(file);
+            // Only a last line without a line end gets one, when the save adds lines after it.
+            const std::string added = after[k].substr(before[k].size());
+            ASSERT_TRUE(added.empty() || (before[k].back() != '\n' && k + 1 == before.size() &&
+                                          (added == "\n" || added == "\r\n")))
+                << testing::PrintToString(file);
+        }
+        ASSERT_EQ(ParseSettings(saved), s) << testing::PrintToString(file);
+    }
+}
+
 TEST(SettingsStoreTest, SavesBesideTheProgramAndReadsBack) {
     TempFolder program;
     TempFolder user;
@@ -498,6 +580,98 @@ TEST(SettingsStoreTest, FallsBackWhenTheProgramFolderRefusesTheFileAtSaveTime) {
     ASSERT_TRUE(store.Save(Customised())) << store.lastError();
     EXPECT_EQ(store.path(), user / kSettingsFileName);
     EXPECT_EQ(store.Load(), Customised());
+    // The next start reads where that save went.
+    EXPECT_EQ(SettingsStore("/proc", user.path().string()).Load(), Customised());
+}
+
+// Makes `folder` refuse new files while its files stay writable: read-only for a user, and
+// immutable for root, who writes into read-only folders. False when neither holds.
+class FolderRefusingNewFiles {
+  public:
+    explicit FolderRefusingNewFiles(const fs::path& folder) : folder_(folder) {
+        fs::permissions(folder_, fs::perms::owner_read | fs::perms::owner_exec);
+        if (!Refuses()) {
+            const int fd = open(folder_.c_str(), O_RDONLY | O_DIRECTORY);
+            int flags = 0;
+            immutable_ = fd >= 0 && ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0 &&
+                         (flags |= FS_IMMUTABLE_FL, ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0);
+            if (fd >= 0) {
+                close(fd);
+            }
+        }
+    }
+    ~FolderRefusingNewFiles() {
+        if (immutable_) {
+            const int fd = open(folder_.c_str(), O_RDONLY | O_DIRECTORY);
+            int flags = 0;
+            if (fd >= 0 && ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0) {
+                flags &= ~FS_IMMUTABLE_FL;
+                ioctl(fd, FS_IOC_SETFLAGS, &flags);
+            }
+            if (fd >= 0) {
+                close(fd);
+            }
+        }
+        fs::permissions(folder_, fs::perms::owner_all);
+    }
+    bool Refuses() const {
+        const fs::path probe = folder_ / "probe";
+        const int fd = open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+        if (fd < 0) {
+            return true;
+        }
+        close(fd);
+        unlink(probe.c_str());
+        return false;
+    }
+
+  private:
+    fs::path folder_;
+    bool immutable_ = false;
+};
+
+TEST(SettingsStoreTest, ReadOnlyFolderWithAWritableFileReadsWhereTheSaveWent) {
+    TempFolder program;
+    TempFolder user;
+    WriteFile(program / kSettingsFileName, "[SPEED]\nPOINTMAX=4\n");
+    const FolderRefusingNewFiles readOnly(program.path());
+    if (!readOnly.Refuses()) {
+        GTEST_SKIP() << "no way here to make a folder refuse new files";
+    }
+    SettingsStore store(program.path().string(), user.path().string());
+    AppSettings s = store.Load();
+    EXPECT_EQ(s.POINTMAX, 4);
+    s.POINTMAX = 7;
+    ASSERT_TRUE(store.Save(s)) << store.lastError();
+    EXPECT_EQ(SettingsStore(program.path().string(), user.path().string()).Load(), s);
+    EXPECT_EQ(ReadFile(program / kSettingsFileName), "[SPEED]\nPOINTMAX=4\n");
+}
+
+TEST(SettingsStoreTest, LoadRemovesTemporaryFilesThatEndedRunsLeft) {
+    TempFolder program;
+    TempFolder user;
+    const pid_t ended = fork();
+    if (ended == 0) {
+        _exit(0);
+    }
+    ASSERT_GT(ended, 0);
+    waitpid(ended, nullptr, 0);
+    const std::string temporary = std::string(kSettingsFileName) + ".tmp";
+    const std::string stale = temporary + std::to_string(ended);
+    const std::string running = temporary + "1";  // init runs as long as the machine does
+    const std::string mine = temporary + std::to_string(getpid());
+    for (const TempFolder* folder : {&program, &user}) {
+        for (const std::string& name : {stale, running, mine, temporary + "x1"}) {
+            WriteFile(*folder / name, "half a file");
+        }
+    }
+    SettingsStore(program.path().string(), user.path().string()).Load();
+    for (const TempFolder* folder : {&program, &user}) {
+        EXPECT_FALSE(fs::exists(*folder / stale));
+        for (const std::string& name : {running, mine, temporary + "x1"}) {
+            EXPECT_TRUE(fs::exists(*folder / name)) << name;
+        }
+    }
 }
 
 TEST(SettingsStoreTest, FailedSaveReportsAndLeavesNoTemporaryFile) {
@@ -552,7 +726,7 @@ TEST(SettingsStoreTest, ReadOnlyInstallGivesItsFileAsDefaultsForTheUser) {
     EXPECT_EQ(s.POINTMAX, 4);
     s.FONTSIZE = 20;
     ASSERT_TRUE(store.Save(s)) << store.lastError();
-    EXPECT_EQ(ReadFile(user / kSettingsFileName).rfind("; site defaults\r\n", 0), 0u);
+    EXPECT_EQ(ReadFile(user / kSettingsFileName).rfind("; site defaults\n", 0), 0u);
     EXPECT_EQ(store.Load(), s);
 }
 

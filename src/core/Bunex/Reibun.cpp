@@ -165,9 +165,11 @@ ReibunTexts BuildReibun(const PatternTable& patterns, const ReibunInput& input, 
 
     t.check = CheckCalculation(t.type, operands, answer, remainder);
 
-    t.answer =
-        " " + ReplaceAll(ReplaceAll(Shown(p.ansr), "@[答数]", answer), "@[余数]", remainder) + "。";
-    const int answerBytes = Cp932Length(t.answer);
+    // The answer field keeps its line's line feed: it counts in the size, but is not drawn.
+    const std::string answerSentence =
+        " " + ReplaceAll(ReplaceAll(p.ansr, "@[答数]", answer), "@[余数]", remainder) + "。";
+    t.answer = Shown(answerSentence);
+    const int answerBytes = Cp932Length(answerSentence);
     t.answerSize = answerBytes < 51 ? 24 : std::max(1000 / answerBytes, 1);
     t.reading += "答えです。" + t.answer;
     return t;
