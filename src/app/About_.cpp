@@ -19,7 +19,7 @@ TAboutForm::TAboutForm(QWidget* parent) : QDialog(parent) {
     bold.setBold(true);
     bold.setPointSize(bold.pointSize() + 2);
     name->setFont(bold);
-    auto* version = new QLabel(QStringLiteral("v2.49"), this);
+    auto* version = new QLabel(QStringLiteral("v" KAZU_VERSION), this);
     version->setGeometry(8, 50, 186, 16);
     version->setAlignment(Qt::AlignCenter);
     auto* picture = new QLabel(this);

@@ -1,5 +1,6 @@
 #include "app/Face.h"
 
+#include <QCloseEvent>
 #include <QPainter>
 
 namespace kazu {
@@ -20,12 +21,8 @@ constexpr QPoint kEyes{35, 56};
 }  // namespace
 
 TFaceS::TFaceS(Pacer& pacer, QWidget* parent)
-    : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint |
-                          Qt::WindowTitleHint | Qt::MSWindowsFixedSizeDialogHint),
-      pacer_(pacer),
-      face_(128, 128, QImage::Format_RGB32) {
+    : ToolWindow(parent, QSize(162, 127)), pacer_(pacer), face_(128, 128, QImage::Format_RGB32) {
     setWindowTitle(QStringLiteral("数ちゃん 　　　　◆F4◆"));
-    setFixedSize(162, 127);
     setFocusPolicy(Qt::NoFocus);
     setAttribute(Qt::WA_ShowWithoutActivating);
     face_.fill(QColor(0, 255, 0));
@@ -73,14 +70,27 @@ void TFaceS::MabatakiDsp(int milliseconds) {
     EyeDsp(1);
 }
 
-void TFaceS::paintEvent(QPaintEvent*) {
+void TFaceS::paintEvent(QPaintEvent* event) {
+    ToolWindow::paintEvent(event);
     QPainter painter(this);
-    painter.fillRect(rect(), QColor(0, 255, 0));
+    const QRect area = client()->geometry();
+    painter.fillRect(area, QColor(0, 255, 0));
     // Centred and scaled with its proportions kept.
-    const QSize size = face_.size().scaled(this->size(), Qt::KeepAspectRatio);
-    const QRect target(QPoint((width() - size.width()) / 2, (height() - size.height()) / 2), size);
+    QRect target(QPoint(), face_.size().scaled(area.size(), Qt::KeepAspectRatio));
+    target.moveCenter(area.center());
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.drawImage(target, face_);
+}
+
+// The face has no life of its own: a close from the window manager (Alt+F4) leaves it there
+// while the board is open. Once the board has closed, the face ends with the program; a refusal
+// then would keep the program from ending.
+void TFaceS::closeEvent(QCloseEvent* event) {
+    if (parentWidget() != nullptr && !parentWidget()->isVisible()) {
+        event->accept();
+    } else {
+        event->ignore();
+    }
 }
 
 }  // namespace kazu

@@ -3,14 +3,14 @@
 #pragma once
 
 #include <QImage>
-#include <QWidget>
 #include <array>
 
+#include "app/ToolWindow.h"
 #include "core/Canvas.h"
 
 namespace kazu {
 
-class TFaceS : public QWidget {
+class TFaceS : public ToolWindow {
     Q_OBJECT
   public:
     // The pictures in the order they are loaded.
@@ -34,6 +34,7 @@ class TFaceS : public QWidget {
 
   protected:
     void paintEvent(QPaintEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
   private:
     Pacer& pacer_;

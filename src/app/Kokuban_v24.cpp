@@ -5,9 +5,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDesktopServices>
 #include <QDialogButtonBox>
-#include <QFileInfo>
 #include <QFontDialog>
 #include <QFrame>
 #include <QGroupBox>
@@ -23,12 +21,12 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
-#include <QStandardPaths>
 #include <QToolButton>
 
 #include "app/About_.h"
 #include "app/Bunex.h"
 #include "app/Face.h"
+#include "app/HelpWindow.h"
 #include "app/Joukenv24_.h"
 #include "app/KeyTranslation.h"
 #include "app/Memo.h"
@@ -163,7 +161,6 @@ TKokubanForm::TKokubanForm(std::unique_ptr<SettingsStore> store, std::unique_ptr
                         QMessageBox::Ok, this);
         box.exec();
     };
-    urlOpener_ = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
     model_ = std::make_unique<Kokuban>(*this, *voice_, store_->Load());
 
     auto* central = new QWidget(this);
@@ -177,7 +174,8 @@ TKokubanForm::TKokubanForm(std::unique_ptr<SettingsStore> store, std::unique_ptr
             [this](int) { RunPaced([this] { model_->ScrollTo(scrollBar_->sliderPosition()); }); });
     BuildPanel();
     BuildMenu();
-    setWindowTitle(QStringLiteral("タテ書き計算器『数ちゃん（V)』v2.48--- ほしぞら舎"));
+    // The version is the build's (CMake's project version), as in the version box.
+    setWindowTitle(QStringLiteral("タテ書き計算器『数ちゃん（V)』v" KAZU_VERSION "--- ほしぞら舎"));
     setWindowIcon(QIcon(QStringLiteral(":/kazuchan.png")));
 
     image_ = QImage(902, 567, QImage::Format_RGB32);
@@ -502,9 +500,8 @@ void TKokubanForm::Print1Click() {
     QPrinter printer(QPrinter::HighResolution);
     printer.setPageSize(QPageSize(QPageSize::A4));
     if (QPrinterInfo::availablePrinters().isEmpty()) {
-        // No printer here: the dialog offers a PDF file instead.
-        const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-        printer.setOutputFileName(folder + QStringLiteral("/kazuchan.pdf"));
+        // No printer here: the dialog offers a PDF file instead, in a folder that exists.
+        printer.setOutputFileName(PdfFolder() + QStringLiteral("/kazuchan.pdf"));
     }
     QPrintDialog dialog(&printer, this);
     dialog.setWindowTitle(QStringLiteral("印刷"));
@@ -542,23 +539,26 @@ void TKokubanForm::N3Click() {
     resize(804, 600);
 }
 
-void TKokubanForm::OpenHelp(const QString& chmName, const QString& missingMessage) {
-    QString path = ProgramFolder() + chmName;
-    if (!QFileInfo(path).isFile()) {
-        path = FindDataFile(QFileInfo(chmName).completeBaseName() + QStringLiteral(".html"));
-    }
-    if (path.isEmpty() || !urlOpener_(QUrl::fromLocalFile(path))) {
+// Our own window shows the pages, so help needs no web browser on the machine.
+void TKokubanForm::OpenHelp(const QString& page, const QString& missingMessage) {
+    const QString path = FindDataFile(page);
+    if (path.isEmpty()) {
         messageSink_(missingMessage, QStringLiteral("お知らせ"), false);
+        return;
     }
+    if (help_ == nullptr) {
+        help_ = new HelpWindow(this);
+    }
+    help_->Open(path);
 }
 
 void TKokubanForm::Contents1Click() {
-    OpenHelp(QStringLiteral("KazuchanV24.chm"),
+    OpenHelp(QStringLiteral("KazuchanV24.html"),
              QStringLiteral("Kazuchan_V24.chm が見あたりません。"));
 }
 
 void TKokubanForm::SpeedButton4Click() {
-    OpenHelp(QStringLiteral("KazuOnCmd_V24.chm"),
+    OpenHelp(QStringLiteral("KazuOnCmd_V24.html"),
              QStringLiteral("KazuOnCmd_V24.chm が見あたりません。"));
 }
 
@@ -611,7 +611,8 @@ void TKokubanForm::ShowInputPanel(bool shown) {
 }
 
 void TKokubanForm::ToggleInputPanelMinimized() {
-    if (input_->isMinimized()) {
+    // A panel closed from the window manager (Alt+F4) comes back as a minimised one does.
+    if (input_->isMinimized() || input_->isHidden()) {
         input_->showNormal();
     } else {
         input_->showMinimized();
@@ -726,28 +727,49 @@ bool TKokubanForm::eventFilter(QObject* watched, QEvent* event) {
         ResizeBoard();
         PlaceCompanions(160, face_->frameGeometry().width() + 20);
     }
-    // The window sees every key first, whichever of its widgets has the focus; the key goes
-    // on to that widget as well. Only the first receiver counts: Qt passes an ignored key up
-    // to the parents.
-    if (event->type() == QEvent::KeyRelease && watched->isWidgetType() &&
-        static_cast<QWidget*>(watched)->window() == this) {
-        handledKey_ = nullptr;  // the next press is a new key, wherever it lies in memory
-    }
-    if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
-        auto* widget = static_cast<QWidget*>(watched);
-        QWidget* focus = QApplication::focusWidget();
-        const int code = static_cast<QKeyEvent*>(event)->key();
-        const bool passedUp = event == handledKey_ && code == handledCode_ &&
-                              handledBy_ != nullptr && widget->isAncestorOf(handledBy_);
-        const bool first = widget == focus || (focus == nullptr && widget == this);
-        if (!passedUp && first && widget->window() == this && !pacer_->active()) {
-            handledKey_ = event;
-            handledCode_ = code;
-            handledBy_ = widget;
-            KeyDown(*static_cast<QKeyEvent*>(event));
-        }
+    if ((event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) &&
+        watched->isWidgetType() &&
+        PreviewKey(static_cast<QWidget*>(watched), static_cast<QKeyEvent*>(event))) {
+        return true;
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+// The window sees every key first, whichever of its widgets has the focus; the key goes on
+// to that widget as well. True when the key must go no further.
+bool TKokubanForm::PreviewKey(QWidget* widget, QKeyEvent* key) {
+    const int code = key->key();
+    const bool press = key->type() == QEvent::KeyPress;
+    if (widget->window() != this || !press) {
+        // A key that went down in another window (the OK of a box) is that window's: while it
+        // is held down, its repeats must not type on the board once the box has gone. Only a
+        // release from the keyboard lets it go, not one that waited out a drawing.
+        if (!key->isAutoRepeat() && press) {
+            keysDownElsewhere_.insert(code);
+        } else if (!key->isAutoRepeat() && key->spontaneous()) {
+            keysDownElsewhere_.erase(code);
+        }
+        return false;
+    }
+    // Qt hands an ignored key on to the parents, one by one: the same key, not a new one, even
+    // when a box has been answered meanwhile, the focus has gone and the key's release has come.
+    if (key == keyOnItsWay_ && keyReached_ != nullptr && widget == keyReached_->parentWidget()) {
+        keyReached_ = widget;
+        return false;
+    }
+    if (keysDownElsewhere_.contains(code)) {
+        if (key->isAutoRepeat()) {
+            return true;
+        }
+        keysDownElsewhere_.erase(code);  // its release went to another program
+    }
+    if (pacer_->active()) {
+        return false;  // held by the pacer until the drawing is over
+    }
+    KeyDown(*key);
+    keyOnItsWay_ = key;
+    keyReached_ = widget;
+    return false;
 }
 
 void TKokubanForm::Timer1Timer() {

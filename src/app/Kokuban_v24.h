@@ -6,9 +6,9 @@
 #include <QPointer>
 #include <QRect>
 #include <QTimer>
-#include <QUrl>
 #include <functional>
 #include <memory>
+#include <set>
 
 #include "app/QtCanvas.h"
 #include "app/WindowPacer.h"
@@ -29,6 +29,7 @@ class QToolButton;
 namespace kazu {
 
 class BoardView;
+class HelpWindow;
 class TFaceS;
 class TSenExForm;
 class TInputForm;
@@ -52,12 +53,10 @@ class TKokubanForm : public QMainWindow,
     QScrollBar* scrollBar() const { return scrollBar_; }
     Voice& voice() { return *voice_; }
 
-    // Tests replace the message box and the desktop's file opener.
+    // Tests replace the message box.
     using MessageSink =
         std::function<void(const QString& text, const QString& caption, bool exclamation)>;
     void SetMessageSink(MessageSink sink) { messageSink_ = std::move(sink); }
-    using UrlOpener = std::function<bool(const QUrl&)>;
-    void SetUrlOpener(UrlOpener opener) { urlOpener_ = std::move(opener); }
 
     // Host.
     void ShowMessage(const std::string& text, const std::string& caption,
@@ -113,6 +112,10 @@ class TKokubanForm : public QMainWindow,
     void N3Click();
     void Contents1Click();
     void SpeedButton4Click();
+    // A help page (by file name) in the help window; when it cannot be found, the message.
+    void OpenHelp(const QString& page, const QString& missingMessage);
+    // The help window once a page was opened, else nullptr.
+    HelpWindow* helpWindow() const { return help_; }
     void About1Click();
     void Exit1Click() { close(); }
     void StaticText1Click();
@@ -160,13 +163,13 @@ class TKokubanForm : public QMainWindow,
     QRect prevBounds_;
     bool closing_ = false;
     bool pendingResize_ = false;
-    // The key press last handled and its first receiver: Qt hands an ignored key on to the
-    // parents, and by then the focus may have moved (a dialog opened and closed meanwhile).
-    const QEvent* handledKey_ = nullptr;
-    int handledCode_ = 0;
-    QPointer<QWidget> handledBy_;
+    // The key press last handled and the widget it has reached on its way up to the window.
+    const QEvent* keyOnItsWay_ = nullptr;
+    QPointer<QWidget> keyReached_;
+    // Keys held down in another window, a box most often.
+    std::set<int> keysDownElsewhere_;
     MessageSink messageSink_;
-    UrlOpener urlOpener_;
+    HelpWindow* help_ = nullptr;
 
     // The speech panel.
     QFrame* panel1_ = nullptr;
@@ -192,9 +195,9 @@ class TKokubanForm : public QMainWindow,
     void BuildMenu();
     void ApplyStoredBounds();
     void ResizeBoard();
-    void OpenHelp(const QString& chmName, const QString& missingMessage);
     void FontDialog1Apply(const QFont& font);
     void Timer1Timer();
+    bool PreviewKey(QWidget* widget, QKeyEvent* key);
     void PlaceCompanions(int faceTopOffset, int faceRightOffset);
 };
 

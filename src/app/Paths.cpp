@@ -20,6 +20,11 @@ QString UserConfigFolder() {
            QStringLiteral("/kazuchan/");
 }
 
+QString PdfFolder() {
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return !documents.isEmpty() && QFileInfo(documents).isDir() ? documents : QDir::homePath();
+}
+
 QString FindDataFile(const QString& name) {
     const QString folders[] = {
         QDir::currentPath() + QLatin1Char('/'),    ProgramFolder(),

@@ -2,6 +2,7 @@
 
 #include <QFontMetricsF>
 #include <QPen>
+#include <QRawFont>
 
 namespace kazu {
 namespace {
@@ -62,6 +63,7 @@ void QtCanvas::ApplyFont() {
     } else {
         metrics_.emplace(font_);
     }
+    wideDigits_ = QRawFont::fromFont(font_).supportsCharacter(QChar(0xFF10));
 }
 
 void QtCanvas::FillRect(int x1, int y1, int x2, int y2, Colour colour) {
@@ -87,10 +89,47 @@ void QtCanvas::SetFontSize(int points) {
 int QtCanvas::TextOut(int x, int y, const std::string& text) {
     const QString qtext = ToQString(text);
     painter_.setPen(ToQColor(colour_));
-    painter_.drawText(QPointF(x, y + metrics_->ascent()), qtext);
+    DrawText(QPointF(x, y + metrics_->ascent()), qtext);
     const int width = static_cast<int>(metrics_->horizontalAdvance(qtext));
     bounds_ |= QRect(x, y, width, static_cast<int>(metrics_->height()));
     return x + width;
+}
+
+// IPAGothic, which stands in for the Windows faces, draws its half-width zero with a stroke
+// through it, and on this board a stroke through a digit means "cancelled". So a half-width
+// digit (the answer, a remainder) is drawn with the font's full-width digit, as in every cell
+// of the board, narrowed and centred in the half-width advance; widths stay the font's own.
+void QtCanvas::DrawText(QPointF at, const QString& text) {
+    if (!wideDigits_) {
+        painter_.drawText(at, text);
+        return;
+    }
+    // The full-width cell is twice the half-width one and its ink about half of it: scaled by
+    // this, the ink takes most of the half-width cell.
+    constexpr qreal kScale = 0.8;
+    const auto isDigit = [](QChar ch) { return ch >= QLatin1Char('0') && ch <= QLatin1Char('9'); };
+    for (qsizetype start = 0, end = 0; start < text.size(); start = end) {
+        if (isDigit(text[start])) {
+            const QString wide(QChar(0xFF10 + text[start].digitValue()));
+            const qreal advance = metrics_->horizontalAdvance(text[start]);
+            const qreal wideAdvance = metrics_->horizontalAdvance(wide);
+            painter_.save();
+            painter_.translate(at.x() + advance / 2, at.y());
+            painter_.scale(kScale * 2 * advance / wideAdvance, 1.0);
+            painter_.drawText(QPointF(-wideAdvance / 2, 0), wide);
+            painter_.restore();
+            at.rx() += advance;
+            end = start + 1;
+            continue;
+        }
+        end = start;
+        while (end < text.size() && !isDigit(text[end])) {
+            ++end;
+        }
+        const QString run = text.mid(start, end - start);
+        painter_.drawText(at, run);
+        at.rx() += metrics_->horizontalAdvance(run);
+    }
 }
 
 int QtCanvas::TextWidth(const std::string& text) {

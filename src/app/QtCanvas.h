@@ -53,8 +53,11 @@ class QtCanvas : public Canvas {
     Colour background_ = 0;
     double lineScale_;
     QRect bounds_;
+    // The font has full-width digits of its own: half-width ones are drawn with them.
+    bool wideDigits_ = false;
 
     void ApplyFont();
+    void DrawText(QPointF at, const QString& text);
 };
 
 }  // namespace kazu

@@ -15,13 +15,9 @@ const QString kBlack = QStringLiteral("black");
 
 }  // namespace
 
-TInputForm::TInputForm(TKokubanForm& main)
-    : QWidget(&main,
-              Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
-      main_(main) {
+TInputForm::TInputForm(TKokubanForm& main) : ToolWindow(&main, QSize(174, 155)), main_(main) {
     setWindowTitle(QStringLiteral("入力パネル　▼Ｆ８▲"));
-    setFixedSize(174, 155);
-    auto* panel = new QFrame(this);
+    auto* panel = new QFrame(client());
     panel->setObjectName(QStringLiteral("panel"));
     panel->setGeometry(0, 0, 174, 155);
     panel->setStyleSheet(
@@ -74,7 +70,7 @@ TInputForm::TInputForm(TKokubanForm& main)
 
 QPushButton* TInputForm::AddButton(const QString& caption, QRect bounds, const QString& colour,
                                    const QString& hint) {
-    auto* button = new QPushButton(caption, this);
+    auto* button = new QPushButton(caption, client());
     button->setGeometry(bounds);
     button->setToolTip(hint);
     button->setCursor(Qt::PointingHandCursor);
@@ -122,7 +118,7 @@ void TInputForm::changeEvent(QEvent* event) {
     if (event->type() == QEvent::ActivationChange && !isActiveWindow()) {
         panelInUse_ = false;
     }
-    QWidget::changeEvent(event);
+    ToolWindow::changeEvent(event);
 }
 
 }  // namespace kazu

@@ -2,8 +2,7 @@
 // can build a calculation with the mouse.
 #pragma once
 
-#include <QWidget>
-
+#include "app/ToolWindow.h"
 #include "core/Kokuban_v24/Kokuban.h"
 
 class QPushButton;
@@ -12,7 +11,7 @@ namespace kazu {
 
 class TKokubanForm;
 
-class TInputForm : public QWidget {
+class TInputForm : public ToolWindow {
     Q_OBJECT
   public:
     explicit TInputForm(TKokubanForm& main);

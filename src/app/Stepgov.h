@@ -1,14 +1,15 @@
 // The step window: the instructions shown while a calculation is drawn step by step.
 #pragma once
 
-#include <QWidget>
 #include <functional>
+
+#include "app/ToolWindow.h"
 
 class QKeyEvent;
 
 namespace kazu {
 
-class TStepGoForm : public QWidget {
+class TStepGoForm : public ToolWindow {
     Q_OBJECT
   public:
     // leave is what Y does: the step display option is cleared and the user told. forward

@@ -10,17 +10,15 @@
 namespace kazu {
 namespace {
 
-bool IsUserInput(QEvent::Type type) {
+bool IsHeldInput(QEvent::Type type) {
     switch (type) {
         case QEvent::KeyPress:
         case QEvent::KeyRelease:
-        case QEvent::ShortcutOverride:
         case QEvent::Shortcut:
         case QEvent::MouseButtonPress:
         case QEvent::MouseButtonRelease:
         case QEvent::MouseButtonDblClick:
         case QEvent::Wheel:
-        case QEvent::Close:
         case QEvent::ContextMenu:
         case QEvent::InputMethod:
             return true;
@@ -50,7 +48,8 @@ WindowPacer::~WindowPacer() {
 
 void WindowPacer::Begin() {
     if (depth_++ == 0) {
-        skip_ = false;
+        skip_ = !closing_.empty();
+        modalAtBegin_ = QApplication::activeModalWidget();
     }
 }
 
@@ -61,37 +60,68 @@ void WindowPacer::End() {
     if (stepWindow_ != nullptr) {
         stepWindow_->hide();  // shown only while a calculation is being stepped
     }
-    // Deliver what was typed or clicked meanwhile, in order, as if it came now.
-    auto held = std::move(held_);
-    held_.clear();
-    for (auto& [receiver, event] : held) {
-        if (!receiver) {
+    Deliver();
+}
+
+// Each held input once, in order, as if it came now. Input held while one of them is handled
+// (its blink, the drawing it starts) joins the end of this same queue, so nothing is held or
+// delivered twice however the waits nest.
+void WindowPacer::Deliver() {
+    if (delivering_) {
+        return;
+    }
+    delivering_ = true;
+    while (!closing_.empty() || !held_.empty()) {
+        if (!closing_.empty()) {
+            // A close comes before the input that waited with it: the user is leaving.
+            const auto windows = std::move(closing_);
+            closing_.clear();
+            for (const QPointer<QWidget>& window : windows) {
+                if (window != nullptr) {
+                    window->close();
+                }
+            }
             continue;
         }
-        if (event->type() == QEvent::Close) {
-            // A close asked for during the drawing closes the window properly afterwards.
-            QMetaObject::invokeMethod(receiver, "close", Qt::QueuedConnection);
-        } else {
-            QCoreApplication::postEvent(receiver, event.release());
+        const Held next = std::move(held_.front());
+        held_.pop_front();
+        // Input for a window that has been closed meanwhile goes nowhere.
+        if (next.receiver == nullptr ||
+            (next.receiver->isWidgetType() &&
+             !static_cast<QWidget*>(next.receiver.data())->window()->isVisible())) {
+            continue;
         }
+        QCoreApplication::sendEvent(next.receiver, next.event.get());
+    }
+    delivering_ = false;
+}
+
+void WindowPacer::Wait(QEventLoop& loop) {
+    waits_.push_back(&loop);
+    loop.exec();
+    waits_.pop_back();
+}
+
+void WindowPacer::FinishAtOnce() {
+    skip_ = true;
+    for (QEventLoop* wait : waits_) {
+        wait->quit();
     }
 }
 
 void WindowPacer::Pause(int milliseconds) {
-    if (skip_ || milliseconds <= 0) {
+    if (milliseconds <= 0) {
         return;
     }
     Begin();  // a pause outside a drawing still delivers what it held
-    if (showProgress_) {
-        showProgress_();
+    if (!skip_) {
+        if (showProgress_) {
+            showProgress_();
+        }
+        QEventLoop loop;
+        QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+        Wait(loop);
     }
-    // Input is held only inside the wait: outside it nothing is processed anyway, and a
-    // message box shown by the drawing must still get its clicks.
-    QEventLoop loop;
-    loop_ = &loop;
-    QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
-    loop.exec();
-    loop_ = nullptr;
     End();
 }
 
@@ -117,14 +147,13 @@ bool WindowPacer::WaitForStep() {
         stepWindow_->show();
     }
     QEventLoop loop;
-    loop_ = &loop;
-    stepWaiting_ = true;
+    QEventLoop* const outer = stepWait_;
+    stepWait_ = &loop;
     // The program ending quits every loop: then the rest is drawn at once.
     stepAnswer_ = StepAnswer::Finish;
     emit waitingForStep();
-    loop.exec();
-    stepWaiting_ = false;
-    loop_ = nullptr;
+    Wait(loop);
+    stepWait_ = outer;
     const StepAnswer answer = stepAnswer_;
     if (answer == StepAnswer::Leave && leaveStepping_) {
         leaveStepping_();
@@ -137,27 +166,19 @@ bool WindowPacer::WaitForStep() {
 // finishes at once; everything else waits for the end of the drawing.
 bool WindowPacer::StepInput(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
-    if (type == QEvent::Close) {
-        // Closing the window must not wait for the user's next step.
-        skip_ = true;
-        stepAnswer_ = StepAnswer::Finish;
-        loop_->quit();
-        return false;
-    }
     if (type == QEvent::KeyPress || type == QEvent::KeyRelease ||
         type == QEvent::ShortcutOverride) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_G || key == Qt::Key_Y) {
             if (type == QEvent::KeyPress) {
                 stepAnswer_ = key == Qt::Key_G ? StepAnswer::Next : StepAnswer::Leave;
-                loop_->quit();
+                stepWait_->quit();
             }
             return true;
         }
         if (key == Qt::Key_Escape && type == QEvent::KeyPress) {
-            skip_ = true;
             stepAnswer_ = StepAnswer::Finish;
-            loop_->quit();
+            FinishAtOnce();
         }
         return false;  // held, and handled after the drawing
     }
@@ -165,31 +186,50 @@ bool WindowPacer::StepInput(QObject* watched, QEvent* event) {
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton && board_ != nullptr &&
         (watched == board_ || board_->isAncestorOf(static_cast<QWidget*>(watched)))) {
         stepAnswer_ = StepAnswer::Next;
-        loop_->quit();
+        stepWait_->quit();
         return true;
     }
     return false;
 }
 
+// A box that the drawing itself opened (a refusal, the overflow notice) is answered at once.
+bool WindowPacer::ForTheUser(QWidget* widget) const {
+    const QWidget* modal = QApplication::activeModalWidget();
+    return modal != nullptr && modal != modalAtBegin_ && widget->window() == modal;
+}
+
 bool WindowPacer::eventFilter(QObject* watched, QEvent* event) {
-    // The platform window hands every input on to its widgets; hold it there, once.
-    if (loop_ == nullptr || !watched->isWidgetType() || !IsUserInput(event->type())) {
+    const QEvent::Type type = event->type();
+    // Shortcuts go to actions, everything else to widgets.
+    if (depth_ == 0 || (!watched->isWidgetType() && type != QEvent::Shortcut) ||
+        (watched->isWidgetType() && ForTheUser(static_cast<QWidget*>(watched)))) {
         return false;
     }
-    if (stepWaiting_) {
+    if (type == QEvent::Close) {
+        auto* window = static_cast<QWidget*>(watched);
+        if (!window->isWindow()) {
+            return false;
+        }
+        // Closing must not wait for a paced drawing: it ends at once, then the window closes.
+        closing_.emplace_back(window);
+        FinishAtOnce();
+        event->ignore();
+        return true;
+    }
+    if (stepWait_ != nullptr) {
         if (StepInput(watched, event)) {
             return true;
         }
     } else if (IsSkipRequest(event)) {
-        skip_ = true;
-        if (loop_ != nullptr) {
-            loop_->quit();
-        }
+        FinishAtOnce();
     }
-    held_.emplace_back(watched, event->clone());
-    if (event->type() == QEvent::Close) {
-        event->ignore();  // an accepted close would go through at once
+    if (type == QEvent::ShortcutOverride) {
+        return true;  // asked again, if at all, when the key itself comes
     }
+    if (!IsHeldInput(type)) {
+        return false;
+    }
+    held_.push_back({watched, std::unique_ptr<QEvent>(event->clone())});
     return true;
 }
 

@@ -8,6 +8,7 @@
 #include <QEvent>
 #include <QObject>
 #include <QPointer>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -26,7 +27,7 @@ class WindowPacer : public QObject, public Pacer {
     explicit WindowPacer(std::function<void()> showProgress, QObject* parent = nullptr);
     ~WindowPacer() override;
 
-    // One drawing: input held back by its pauses is delivered at End.
+    // One drawing: input held back meanwhile is delivered at the End of the outermost one.
     void Begin();
     void End();
     bool active() const { return depth_ > 0; }
@@ -47,19 +48,37 @@ class WindowPacer : public QObject, public Pacer {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    struct Held {
+        QPointer<QObject> receiver;
+        std::unique_ptr<QEvent> event;
+    };
+
     std::function<void()> showProgress_;
     int depth_ = 0;
     bool skip_ = false;
-    QEventLoop* loop_ = nullptr;
+    // The waits in progress, innermost last: a blink may wait inside a pause.
+    std::vector<QEventLoop*> waits_;
+    // A box that was already up when the drawing began waits with it; one opened since is the
+    // user's to answer.
+    QPointer<QWidget> modalAtBegin_;
+    // One queue for all held input, filled by every wait, emptied at the outermost End.
+    std::deque<Held> held_;
+    bool delivering_ = false;
+    // Windows whose close was asked for during the drawing: closed as soon as it ends.
+    std::vector<QPointer<QWidget>> closing_;
+
     enum class StepAnswer { Next, Finish, Leave };
-    bool stepWaiting_ = false;
+    QEventLoop* stepWait_ = nullptr;
     StepAnswer stepAnswer_ = StepAnswer::Finish;
     QPointer<QWidget> stepWindow_;
     QPointer<QWidget> board_;
     std::function<void()> leaveStepping_;
 
+    void Wait(QEventLoop& loop);
+    void FinishAtOnce();
+    void Deliver();
+    bool ForTheUser(QWidget* widget) const;
     bool StepInput(QObject* watched, QEvent* event);
-    std::vector<std::pair<QPointer<QObject>, std::unique_ptr<QEvent>>> held_;
 };
 
 }  // namespace kazu

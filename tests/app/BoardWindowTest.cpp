@@ -5,13 +5,20 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QToolButton>
 #include <QWheelEvent>
 
 #include "FormFixture.h"
 #include "app/About_.h"
+#include "app/Face.h"
+#include "app/HelpWindow.h"
+#include "app/Paths.h"
+#include "app/Sikiinpv.h"
+#include "app/Stepgov.h"
 
 namespace kazu {
 
@@ -30,13 +37,16 @@ class BoardWindowTest : public QObject {
     void printingLeavesTheScreenAsItWas();
     void printingInTheBlackboardSchemeIsBlackOnWhite();
     void printingNothingIsRefused();
-    void helpOpensThePages();
+    void pdfIsOfferedInAFolderThatExists();
+    void helpOpensThePagesInItsOwnWindow();
     void defaultSizeThenPreviousSizeRestoresTheBounds();
     void maximiseThenPreviousSizeRestoresTheBounds();
     void closingSavesBoundsAndSettings();
     void smallStoredFontStartsAtTen();
     void clickingTheCarryIndicatorActsAsKeyA();
     void versionBox();
+    void halfWidthZeroOfTheBoardFontIsHollow();
+    void companionsHaveNoCaptionButtonsAndAreNeverLost();
 };
 
 namespace {
@@ -267,9 +277,8 @@ void BoardWindowTest::keysTypedDuringADrawingComeAfterIt() {
     QTimer::singleShot(400, [&f] { PostKey(f, Qt::Key_D, QStringLiteral("d")); });
     f.voice().Clear();
     f.Key(Qt::Key_Return);
-    // Held back until the drawing ended: D has not cleared the board yet.
-    QCOMPARE(f.state().expression, std::string("999+1="));
-    // Then delivered in order: the digit asks for the board to be cleared, and D clears it.
+    // Held back until the drawing ended, then delivered in order: the digit asks for the
+    // finished board to be cleared, and D clears it.
     QTRY_COMPARE(f.state().expression, std::string());
     QCOMPARE(f.state().restoreText, std::string("999+1="));
     const auto& spoken = f.voice().spoken();
@@ -343,28 +352,58 @@ void BoardWindowTest::printingNothingIsRefused() {
     QVERIFY(Spoke(f.voice(), "印刷する式がありません。"));
 }
 
-void BoardWindowTest::helpOpensThePages() {
+void BoardWindowTest::pdfIsOfferedInAFolderThatExists() {
+    QTemporaryDir home;
+    const QByteArray oldHome = qgetenv("HOME");
+    const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("HOME", home.path().toUtf8());
+    qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral(".config")).toUtf8());
+    const QString withoutDocuments = PdfFolder();
+    QDir(home.path()).mkdir(QStringLiteral("Documents"));
+    const QString withDocuments = PdfFolder();
+    for (const auto& [name, value] : {std::pair{"HOME", oldHome}, {"XDG_CONFIG_HOME", oldConfig}}) {
+        value.isNull() ? qunsetenv(name) : qputenv(name, value);
+    }
+    QCOMPARE(QDir(withoutDocuments).canonicalPath(), QDir(home.path()).canonicalPath());
+    QCOMPARE(QDir(withDocuments).canonicalPath(),
+             QDir(home.filePath(QStringLiteral("Documents"))).canonicalPath());
+}
+
+void BoardWindowTest::helpOpensThePagesInItsOwnWindow() {
     FormFixture f;
-    f.form().Contents1Click();
-    QCOMPARE(f.openedUrls.size(), size_t(1));
-    QVERIFY(f.openedUrls[0].isLocalFile());
-    QVERIFY2(f.openedUrls[0].path().endsWith(QLatin1String("/KazuchanV24.html")),
-             qPrintable(f.openedUrls[0].toString()));
-    QVERIFY(QFileInfo::exists(f.openedUrls[0].toLocalFile()));
-    QVERIFY(f.messages.empty());
-
+    QVERIFY(f.form().helpWindow() == nullptr);
     f.Key(Qt::Key_F1);  // the menu's shortcut
-    QCOMPARE(f.openedUrls.size(), size_t(2));
-    QCOMPARE(f.openedUrls[1], f.openedUrls[0]);
+    HelpWindow* help = f.form().helpWindow();
+    QVERIFY(help != nullptr);
+    QVERIFY(help->isVisible());
+    QVERIFY(f.messages.empty());
+    QTextBrowser* browser = help->browser();
+    QVERIFY2(browser->source().toLocalFile().endsWith(QLatin1String("/KazuchanV24.html")),
+             qPrintable(browser->source().toString()));
+    QVERIFY(browser->toPlainText().contains(QStringLiteral("くり上がり")));
+    QVERIFY(help->windowTitle().startsWith(QStringLiteral("数ちゃん")));
+    QVERIFY(help->width() >= 640 && help->height() >= 480);
 
-    f.openerSucceeds = false;
-    f.form().Contents1Click();
-    QCOMPARE(f.messages.size(), size_t(1));
-    QCOMPARE(f.messages[0].text, QStringLiteral("Kazuchan_V24.chm が見あたりません。"));
-    QCOMPARE(f.messages[0].caption, QStringLiteral("お知らせ"));
+    // A link to a section of the page, then back and forward.
+    QToolButton* back = nullptr;
+    QToolButton* forward = nullptr;
+    for (QToolButton* button : help->findChildren<QToolButton*>()) {
+        (button->text().contains(QStringLiteral("もどる")) ? back : forward) = button;
+    }
+    QVERIFY(back != nullptr && forward != nullptr);
+    QVERIFY(!back->isEnabled());
+    const QUrl page = browser->source();
+    QUrl section = page;
+    section.setFragment(QStringLiteral("keys"));
+    browser->setSource(section);  // what a click on a link to it does
+    QTRY_COMPARE(browser->source(), section);
+    QVERIFY(back->isEnabled());
+    back->click();
+    QCOMPARE(browser->source(), page);
+    QVERIFY(forward->isEnabled());
 
-    f.openerSucceeds = true;
-    f.messages.clear();
+    // The voice help button shows its page in the same window.
+    help->close();
     QToolButton* voiceHelp = nullptr;
     for (QToolButton* button : f.form().findChildren<QToolButton*>()) {
         if (button->text() == QStringLiteral("音声？(&Q)")) {
@@ -373,10 +412,17 @@ void BoardWindowTest::helpOpensThePages() {
     }
     QVERIFY(voiceHelp != nullptr);
     voiceHelp->click();
-    QVERIFY2(f.messages.empty(), f.messages.empty() ? "" : qPrintable(f.messages[0].text));
-    QCOMPARE(f.openedUrls.size(), size_t(4));
-    QVERIFY2(f.openedUrls.back().path().endsWith(QLatin1String("/KazuOnCmd_V24.html")),
-             qPrintable(f.openedUrls.back().toString()));
+    QCOMPARE(f.form().helpWindow(), help);
+    QVERIFY(help->isVisible());
+    QVERIFY(browser->source().toLocalFile().endsWith(QLatin1String("/KazuOnCmd_V24.html")));
+    QVERIFY(f.messages.empty());
+
+    // A page that cannot be found is reported.
+    f.form().OpenHelp(QStringLiteral("NoSuchPage.html"),
+                      QStringLiteral("Kazuchan_V24.chm が見あたりません。"));
+    QCOMPARE(f.messages.size(), size_t(1));
+    QCOMPARE(f.messages[0].text, QStringLiteral("Kazuchan_V24.chm が見あたりません。"));
+    QCOMPARE(f.messages[0].caption, QStringLiteral("お知らせ"));
 }
 
 void BoardWindowTest::defaultSizeThenPreviousSizeRestoresTheBounds() {
@@ -469,8 +515,16 @@ void BoardWindowTest::versionBox() {
         QCOMPARE(about.size(), QSize(202, 129));
         QCOMPARE(about.minimumSize(), about.maximumSize());
         QVERIFY(about.isModal());
+        // One version, the build's, in the box and in the main window's caption.
+        QStringList texts;
+        for (const QLabel* label : about.findChildren<QLabel*>()) {
+            texts << label->text();
+        }
+        QVERIFY2(texts.contains(QStringLiteral("v" KAZU_VERSION)), qPrintable(texts.join('|')));
     }
     FormFixture f;
+    QVERIFY2(f.form().windowTitle().contains(QStringLiteral("』v" KAZU_VERSION "---")),
+             qPrintable(f.form().windowTitle()));
     QString title;
     bool modal = false;
     QTimer closer;
@@ -493,6 +547,73 @@ void BoardWindowTest::versionBox() {
     closer.stop();
     QCOMPARE(title, QStringLiteral("『数ちゃん(V)』のバージョン"));
     QVERIFY(modal);
+}
+
+// The face, the input panel and the step window draw their own captions: a window manager's
+// caption would carry a close button whatever the window asks. A close from the window manager
+// (Alt+F4) never loses one: the face stays, the panel comes back with F8.
+void BoardWindowTest::companionsHaveNoCaptionButtonsAndAreNeverLost() {
+    FormFixture f;
+    TFaceS* face = f.form().face();
+    TInputForm* panel = f.form().inputPanel();
+    TStepGoForm* step = f.form().stepWindow();
+    for (ToolWindow* window : std::initializer_list<ToolWindow*>{face, panel, step}) {
+        QVERIFY(window->windowFlags().testFlag(Qt::FramelessWindowHint));
+        QVERIFY(window->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        QCOMPARE(window->client()->y(), ToolWindow::kBorder + ToolWindow::kCaptionHeight);
+        // The caption is whole: it fits the width the window gives it.
+        QFont font = window->font();
+        font.setPointSize(9);
+        font.setBold(true);
+        QVERIFY2(QFontMetrics(font).horizontalAdvance(window->windowTitle()) <=
+                     window->client()->width() - 5,
+                 qPrintable(window->windowTitle()));
+    }
+    QCOMPARE(face->client()->size(), QSize(162, 127));
+    QVERIFY(face->isVisible());
+    QVERIFY(!face->close());
+    QVERIFY(face->isVisible());
+
+    QVERIFY(panel->isVisible());
+    panel->close();
+    QVERIFY(!panel->isVisible());
+    f.Key(Qt::Key_F8);
+    QVERIFY(panel->isVisible());
+    QVERIFY(!panel->isMinimized());
+
+    // Once the board has closed, nothing keeps the program from ending.
+    QVERIFY(f.form().close());
+    QVERIFY(face->close());
+}
+
+// The answer is written in half-width digits; a stroke through a digit means "cancelled" on
+// this board, so the zero of the board font is an empty oval.
+void BoardWindowTest::halfWidthZeroOfTheBoardFontIsHollow() {
+    InstallFontSubstitutions();
+    QImage image(120, 120, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    {
+        QtCanvas canvas(&image);
+        canvas.SetFontName(AppSettings{}.FONTNAME);
+        canvas.SetFontSize(60);
+        canvas.SetFontColour(0x000000);
+        canvas.TextOut(10, 10, "0");
+    }
+    QRect ink;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (qGray(image.pixel(x, y)) < 128) {
+                ink |= QRect(x, y, 1, 1);
+            }
+        }
+    }
+    QVERIFY(ink.width() > 10 && ink.height() > 20);
+    for (int dy = -2; dy <= 2; ++dy) {
+        for (int dx = -2; dx <= 2; ++dx) {
+            QVERIFY2(qGray(image.pixel(ink.center() + QPoint(dx, dy))) > 200,
+                     "ink in the middle of the zero");
+        }
+    }
 }
 
 }  // namespace kazu

@@ -1,5 +1,5 @@
-// A blackboard window on a temporary settings folder, with a recording voice, a recording
-// message sink and a recording help opener, shown offscreen and driven by real key events.
+// A blackboard window on a temporary settings folder, with a recording voice and a recording
+// message sink, shown offscreen and driven by real key events.
 #pragma once
 
 #include <QApplication>
@@ -15,7 +15,7 @@
 #include "app/Kokuban_v24.h"
 #include "app/QtCanvas.h"
 #include "core/Settings.h"
-#include "speech/Voice.h"
+#include "support/RecordingVoice.h"
 
 namespace kazu {
 
@@ -48,10 +48,6 @@ class FormFixture {
                                                std::move(voice));
         form_->SetMessageSink([this](const QString& text, const QString& caption, bool icon) {
             messages.push_back({text, caption, icon});
-        });
-        form_->SetUrlOpener([this](const QUrl& url) {
-            openedUrls.push_back(url);
-            return openerSucceeds;
         });
         form_->show();
         shown_ = QTest::qWaitForWindowExposed(form_.get());
@@ -154,8 +150,6 @@ class FormFixture {
     }
 
     std::vector<ShownMessage> messages;
-    std::vector<QUrl> openedUrls;
-    bool openerSucceeds = true;
 
   private:
     QTemporaryDir folder_;

@@ -72,7 +72,7 @@ void InputPanelTest::windowAndButtons() {
     FormFixture f;
     TInputForm* panel = f.form().inputPanel();
     QCOMPARE(panel->windowTitle(), QStringLiteral("入力パネル　▼Ｆ８▲"));
-    QCOMPARE(panel->size(), QSize(174, 155));
+    QCOMPARE(panel->client()->size(), QSize(174, 155));
     QVERIFY(panel->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     QVERIFY(!panel->windowFlags().testFlag(Qt::WindowCloseButtonHint));
     QVERIFY(panel->isVisible());

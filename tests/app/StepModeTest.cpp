@@ -225,7 +225,7 @@ void StepModeTest::theStepWindowsOwnKeys() {
     FormFixture f;
     TStepGoForm* step = f.form().stepWindow();
     QCOMPARE(step->windowTitle(), QStringLiteral("◆ステップの指示◆"));
-    QCOMPARE(step->size(), QSize(154, 137));
+    QCOMPARE(step->client()->size(), QSize(154, 137));
     QVERIFY(step->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     QVERIFY(!step->isVisible());
     step->show();

@@ -1,6 +1,9 @@
 // Typing an expression: what is taken, what is refused, and how clear, restore and replay work.
 #include <gtest/gtest.h>
 
+#include <iterator>
+#include <random>
+
 #include "BoardFixture.h"
 
 namespace kazu {
@@ -217,6 +220,42 @@ TEST(Clear, DeleteOnAScrolledBoardOnlyScrollsBack) {
     EXPECT_EQ(f.model.state.expression, "1+1=");
     f.model.VK_DeleteKey();
     EXPECT_EQ(f.model.state.expression, "");
+}
+
+// Whatever keys arrive, the expression box shows exactly what the calculation holds: keys the
+// board refuses (after "=", past a digit limit, a second operator) leave no trace in it. Runs of
+// digits reach the limits; the keys a refusal posts are delivered as the window would.
+TEST(ExpressionBox, ShowsExactlyTheHeldExpressionAfterEveryKey) {
+    const int others[] = {vk::kAdd,    vk::kSubtract, vk::kMultiply, vk::kDivide, vk::kDecimal,
+                          vk::kReturn, vk::kBack,     vk::kDelete,   'H',         'R',
+                          'P',         vk::kF8,       vk::kDown,     vk::kHome,   'L'};
+    std::mt19937_64 random(547);
+    for (int run = 0; run < 40; ++run) {
+        BoardFixture f;
+        std::string keys;  // the keys so far, for the failure message
+        auto press = [&](int key) {
+            keys += ' ' + std::to_string(key);
+            f.model.FormKeyDown(key, {});
+            while (!f.host.postedKeys.empty()) {
+                const int posted = f.host.postedKeys.front();
+                f.host.postedKeys.erase(f.host.postedKeys.begin());
+                f.model.FormKeyDown(posted, {});
+            }
+            return f.host.memo1 == f.model.state.expression;
+        };
+        for (int step = 0; step < 50; ++step) {
+            bool same = true;
+            if (random() % 2 == 0) {
+                for (auto n = 1 + random() % 24; n > 0 && same; --n) {
+                    same = press(static_cast<int>('0' + random() % 10));
+                }
+            } else {
+                same = press(others[random() % std::size(others)]);
+            }
+            ASSERT_TRUE(same) << "box \"" << f.host.memo1 << "\", expression \""
+                              << f.model.state.expression << "\" after keys" << keys;
+        }
+    }
 }
 
 TEST(Speech, EchoAndAnswerUseTheMessageTable) {

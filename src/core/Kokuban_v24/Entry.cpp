@@ -32,7 +32,7 @@ void Kokuban::InputChar(char ch) {
         return;
     }
     board.layout.cursorY = board.layout.originY - board.layout.scrollOffset;
-    if (settings.KEYSPEAK != 0 && !fromRecognition) {
+    if (settings.KEYSPEAK != 0 && !feedingSpoken_) {
         SpeakMessage(ch == '.' ? std::string("点 ") : std::string(1, ch));
     }
     if (state.equalsEntered) {
@@ -234,7 +234,8 @@ void Kokuban::KeyInputChar(char ch) {
         return;
     }
     InputChar(ch);
-    host_.InsertIntoMemo1(std::string(1, ch));
+    // The box shows what the calculation holds; a refused key leaves no trace in it.
+    ShowInMemo1(state.expression);
 }
 
 void Kokuban::DrawMarker() {
@@ -291,10 +292,10 @@ void Kokuban::Hukkatu() {
     const std::string replay = state.restoreText;
     state.expression.clear();
     ResetEntry();
-    host_.InsertIntoMemo1(replay);
     for (char ch : replay) {
         InputChar(ch);
     }
+    ShowInMemo1(state.expression);
 }
 
 void Kokuban::VK_DeleteKey() {
@@ -332,6 +333,7 @@ void Kokuban::ReCalcButtonClick() {
     for (char ch : replay) {
         InputChar(ch);
     }
+    ShowInMemo1(state.expression);
     state.replaying = false;
     ExampleAfterRecalculation();
 }
