@@ -254,6 +254,13 @@ int RunHear(const QStringList& arguments) {
                      qUtf8Printable(options.file));
         return 1;
     }
+    // The recogniser outlives the model, whose end lets go of it.
+    auto config = JuliusRecognizer::Config::Installed(ProgramFolder());
+    config.microphone = false;
+    config.locate = [](const QString& name) {
+        return QFile::exists(name) ? name : FindDataFile(name);
+    };
+    JuliusRecognizer recognizer(config);
     HearHost host;
     Kokuban model(host, host, AppSettings{});
     QImage image(902, 567, QImage::Format_RGB32);
@@ -263,12 +270,6 @@ int RunHear(const QStringList& arguments) {
     model.SetPacer(&pacer);
     model.Start(canvas, 96);
 
-    auto config = JuliusRecognizer::Config::Installed(ProgramFolder());
-    config.microphone = false;
-    config.locate = [](const QString& name) {
-        return QFile::exists(name) ? name : FindDataFile(name);
-    };
-    JuliusRecognizer recognizer(config);
     model.SpeechSetup(recognizer, options.grammar.toStdString());
     if (model.voiceInputUnavailable()) {
         std::fprintf(stderr, "kazuchan: voice input is unavailable: %s\n",
