@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string_view>
 
 #include "core/Cp932.h"
@@ -13,35 +14,52 @@ namespace {
 // The line buffer of the reader: a longer line is read as several.
 constexpr size_t kLineBuffer = 200;
 
-constexpr std::string_view kBom = "\xEF\xBB\xBF";
+bool IsContinuation(unsigned char byte) {
+    return (byte & 0xC0) == 0x80;
+}
 
-// Whether the bytes, fed in pieces, are valid UTF-8 that is not plain ASCII: such a file was
-// saved by a modern editor, and reading it as code page 932 would only show garbage.
-class Utf8Check {
-  public:
-    void Feed(std::string_view bytes) {
-        for (const char c : bytes) {
-            const auto byte = static_cast<unsigned char>(c);
-            if (pending_ > 0) {
-                valid_ = valid_ && (byte & 0xC0) == 0x80;
-                --pending_;
-            } else if (byte >= 0x80) {
-                nonAscii_ = true;
-                pending_ = (byte >= 0xC2 && byte < 0xE0)   ? 1
-                           : (byte >= 0xE0 && byte < 0xF0) ? 2
-                           : (byte >= 0xF0 && byte < 0xF5) ? 3
-                                                           : 0;
-                valid_ = valid_ && pending_ > 0;
+// True for valid UTF-8 that is not plain ASCII: such a file was saved by a modern editor,
+// and reading it as code page 932 would only show garbage.
+bool IsNonAsciiUtf8(const std::string& bytes) {
+    bool nonAscii = false;
+    for (size_t i = 0; i < bytes.size();) {
+        const auto lead = static_cast<unsigned char>(bytes[i]);
+        const size_t length = lead < 0x80                     ? 1
+                              : (lead >= 0xC2 && lead < 0xE0) ? 2
+                              : (lead >= 0xE0 && lead < 0xF0) ? 3
+                              : (lead >= 0xF0 && lead < 0xF5) ? 4
+                                                              : 0;
+        if (length == 0 || i + length > bytes.size()) {
+            return false;
+        }
+        for (size_t k = 1; k < length; ++k) {
+            if (!IsContinuation(static_cast<unsigned char>(bytes[i + k]))) {
+                return false;
             }
         }
+        nonAscii = nonAscii || length > 1;
+        i += length;
     }
-    bool NonAsciiUtf8() const { return valid_ && nonAscii_ && pending_ == 0; }
+    return nonAscii;
+}
 
-  private:
-    int pending_ = 0;  // continuation bytes still due
-    bool valid_ = true;
-    bool nonAscii_ = false;
-};
+// The file as code page 932 bytes, with text-mode line ends: CR LF is one line feed.
+std::string Cp932TextOf(std::string bytes) {
+    if (bytes.rfind("\xEF\xBB\xBF", 0) == 0) {
+        bytes.erase(0, 3);
+    }
+    if (IsNonAsciiUtf8(bytes)) {
+        bytes = Utf8ToCp932(bytes);
+    }
+    std::string text;
+    text.reserve(bytes.size());
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        if (!(bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')) {
+            text += bytes[i];
+        }
+    }
+    return text;
+}
 
 // Code page 932 to UTF-8, character by character where the whole does not convert: a line
 // cut by the buffer may end inside a character, and a damaged file may hold anything.
@@ -123,168 +141,41 @@ Step ReadLine(const std::string& line, int& entry, PatternTable& table) {
     return Step::Next;
 }
 
-// The lines of the file as the original's line read gives them, while the file streams in:
-// text mode (CR LF is one line feed), at most 199 bytes a line, a line ending at its first
-// NUL. Each line is read into the table once complete, so a long line costs no more than as
-// many short ones.
-class PatternReader {
-  public:
-    explicit PatternReader(PatternTable& table) : table_(table) {}
+}  // namespace
 
-    // Code page 932 bytes; false once "END:" has stopped the reading.
-    bool Feed(std::string_view bytes) {
-        for (const char c : bytes) {
-            if (stopped_) {
-                break;
-            }
-            if (carriageReturn_) {
-                carriageReturn_ = false;
-                if (c != '\n') {
-                    Take('\r');
-                }
-            }
-            if (c == '\r') {
-                carriageReturn_ = true;
-            } else {
-                Take(c);
-            }
-        }
-        return !stopped_;
-    }
-
-    void Finish() {
-        if (carriageReturn_) {
-            carriageReturn_ = false;
-            Take('\r');
-        }
-        if (!line_.empty() && !stopped_) {
-            EndLine();
-        }
-    }
-
-  private:
-    void Take(char c) {
-        line_ += c;
-        if (c == '\n' || line_.size() == kLineBuffer - 1) {
-            EndLine();
-        }
-    }
-
-    void EndLine() {
-        line_.resize(std::min(line_.size(), line_.find('\0')));
-        stopped_ = stopped_ || ReadLine(line_, entry_, table_) == Step::Stop;
-        line_.clear();
-    }
-
-    PatternTable& table_;
-    std::string line_;
-    int entry_ = 0;
-    bool carriageReturn_ = false;
-    bool stopped_ = false;
-};
-
-// Hands UTF-8 to the reader as code page 932, in pieces cut between characters.
-class Utf8Recoder {
-  public:
-    explicit Utf8Recoder(PatternReader& reader) : reader_(reader) {}
-
-    bool Feed(std::string_view bytes) {
-        pending_.append(bytes);
-        const size_t cut = CompleteCharacters(pending_);
-        const bool more = reader_.Feed(Utf8ToCp932(pending_.substr(0, cut)));
-        pending_.erase(0, cut);
-        return more;
-    }
-    void Finish() {
-        reader_.Feed(Utf8ToCp932(pending_));
-        reader_.Finish();
-    }
-
-  private:
-    // The length of the text without a character cut off at its end.
-    static size_t CompleteCharacters(const std::string& text) {
-        size_t lead = text.size();
-        while (lead > 0 && (static_cast<unsigned char>(text[lead - 1]) & 0xC0) == 0x80) {
-            --lead;
-        }
-        if (lead == 0 || static_cast<unsigned char>(text[lead - 1]) < 0xC0) {
-            return text.size();
-        }
-        const auto first = static_cast<unsigned char>(text[lead - 1]);
-        const size_t length = first >= 0xF0 ? 4 : first >= 0xE0 ? 3 : 2;
-        return text.size() - (lead - 1) < length ? lead - 1 : text.size();
-    }
-
-    PatternReader& reader_;
-    std::string pending_;
-};
-
-std::string_view WithoutBom(std::string_view bytes) {
-    return bytes.substr(0, kBom.size()) == kBom ? bytes.substr(kBom.size()) : bytes;
-}
-
-// Hands the file's bytes to `piece` a block at a time, the byte order mark left out, until
-// `piece` says it wants no more; false when the file cannot be read.
-template <typename Piece>
-bool ReadInPieces(const std::string& path, Piece piece) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        return false;
-    }
-    std::string buffer(64 * 1024, '\0');
-    for (bool first = true; file; first = false) {
-        file.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
-        const std::string_view bytes(buffer.data(), static_cast<size_t>(file.gcount()));
-        if (!piece(first ? WithoutBom(bytes) : bytes)) {
+PatternTable ParsePatterns(const std::string& bytes) {
+    const std::string text = Cp932TextOf(bytes);
+    PatternTable table;
+    int entry = 0;
+    for (size_t at = 0; at < text.size();) {
+        // As the line read fills its buffer: up to and including a line feed, at most 199
+        // bytes; the line then ends at its first NUL, as a C string does.
+        // The line feed is looked for only as far as the buffer reaches: a long line costs no
+        // more than as many short ones.
+        const size_t limit = std::min(text.size(), at + kLineBuffer - 1);
+        const size_t feed = std::string_view(text).substr(at, limit - at).find('\n');
+        const size_t end = feed == std::string_view::npos ? limit : at + feed + 1;
+        std::string line = text.substr(at, end - at);
+        at = end;
+        line.resize(std::min(line.size(), line.find('\0')));
+        if (ReadLine(line, entry, table) == Step::Stop) {
             break;
         }
-    }
-    return true;
-}
-
-// Reads the text through `feed` (called with a reader, or with a recoder when the text is
-// UTF-8) into a fresh table.
-template <typename Feed>
-PatternTable ReadTable(bool utf8, Feed feed) {
-    PatternTable table;
-    PatternReader reader(table);
-    if (utf8) {
-        Utf8Recoder recoder(reader);
-        feed(recoder);
-        recoder.Finish();
-    } else {
-        feed(reader);
-        reader.Finish();
     }
     return table;
 }
 
-}  // namespace
-
-PatternTable ParsePatterns(const std::string& bytes) {
-    const std::string_view text = WithoutBom(bytes);
-    Utf8Check check;
-    check.Feed(text);
-    return ReadTable(check.NonAsciiUtf8(), [&](auto& sink) { sink.Feed(text); });
-}
-
-// Twice through the file, never all of it at once: once to tell UTF-8, once to read.
 int ReiGet(const std::string& path, PatternTable& table) {
     std::error_code error;
     if (std::filesystem::is_directory(path, error)) {
         return -1;
     }
-    Utf8Check check;
-    const auto checkPiece = [&](std::string_view bytes) {
-        check.Feed(bytes);
-        return true;
-    };
-    if (!ReadInPieces(path, checkPiece)) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
         return -1;
     }
-    table = ReadTable(check.NonAsciiUtf8(), [&](auto& sink) {
-        ReadInPieces(path, [&](std::string_view bytes) { return sink.Feed(bytes); });
-    });
+    const std::string bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    table = ParsePatterns(bytes);
     return 1;
 }
 
