@@ -107,9 +107,9 @@ TEST(PatternReader, ReiGetReportsAMissingFile) {
     EXPECT_EQ(ReiGet("/tmp", table), -1);
 }
 
-// The file is read a block at a time: whatever falls on a block's edge (a UTF-8 character, a
-// CR LF, a long line), the table is the one its bytes give.
-TEST(PatternReader, ReiGetReadsInBlocksWhatTheWholeBytesGive) {
+// Read from a file, long lines, UTF-8 characters and CR LF anywhere give the table its bytes
+// give.
+TEST(PatternReader, ReiGetReadsWhatTheWholeBytesGive) {
     const std::string path = testing::TempDir() + "kazu_patterns_" + std::to_string(getpid());
     std::mt19937 random(3);
     for (const bool utf8 : {false, true}) {
