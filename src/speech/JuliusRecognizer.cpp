@@ -1,12 +1,15 @@
 #include "speech/JuliusRecognizer.h"
 
+#include <QAudioDevice>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QMediaDevices>
 #include <QTimer>
+#include <utility>
 
 #include "core/Leftovers.h"
+#include "speech/JuliusGrammarCache.h"
 #include "speech/listen/ListenProtocol.h"
 
 namespace kazu {
@@ -42,7 +45,9 @@ JuliusRecognizer::JuliusRecognizer(Config config, QObject* parent)
 }
 
 JuliusRecognizer::~JuliusRecognizer() {
-    microphone_.reset();
+    if (preparing_.valid()) {
+        preparing_.wait();
+    }
     StopProcess();
 }
 
@@ -53,13 +58,68 @@ int JuliusRecognizer::DictationLoad() {
         lastError_ = QStringLiteral("作業フォルダを作れません。");
         return -1;
     }
+    TakePreparation();
+    if (!calcPrefix_.isEmpty())
+        return 0;
     const QString prefix = work_.filePath(QStringLiteral("calc"));
-    if (auto error = CompileGrammar(listen::CalcGrammar(), prefix, config_.tools)) {
+    if (auto error = GrammarCache(config_.cacheFolder)
+                         .Compile(listen::CalcGrammar(), prefix, config_.tools)
+                         .error) {
         lastError_ = *error;
         return -1;
     }
     calcPrefix_ = prefix;
     return 0;
+}
+
+void JuliusRecognizer::Prepare(const std::string& grammarPath) {
+    if (preparing_.valid() || preparation_ || !work_.isValid())
+        return;
+    const QString name = QString::fromStdString(grammarPath);
+    const QString found = config_.locate ? config_.locate(name) : name;
+    QFile file(found);
+    const QByteArray bytes =
+        !found.isEmpty() && file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    preparing_ = std::async(
+        std::launch::async, [this, tools = config_.tools, cache = config_.cacheFolder,
+                             calc = work_.filePath(QStringLiteral("calc")),
+                             command = work_.filePath(QStringLiteral("command")), bytes] {
+            Preparation done = Compile(tools, cache, calc, command, bytes);
+            QMetaObject::invokeMethod(this, &JuliusRecognizer::prepared, Qt::QueuedConnection);
+            return done;
+        });
+}
+
+// On the worker: touches nothing of the recogniser's.
+JuliusRecognizer::Preparation JuliusRecognizer::Compile(const JuliusTools& tools,
+                                                        const QString& cacheFolder,
+                                                        const QString& calcPrefix,
+                                                        const QString& commandPrefix,
+                                                        const QByteArray& commandFile) {
+    const GrammarCache cache(cacheFolder);
+    Preparation done;
+    done.calcError = cache.Compile(listen::CalcGrammar(), calcPrefix, tools).error;
+    done.commandFile = commandFile;
+    if (commandFile.isNull())
+        return done;
+    done.readError = ReadCommandGrammar(commandFile, done.commands);
+    if (!done.readError)
+        done.compileError =
+            cache.Compile(listen::CommandGrammar(done.commands.phrases), commandPrefix, tools)
+                .error;
+    return done;
+}
+
+// What the worker compiled becomes the recogniser's: the dictation grammar at once, the command
+// grammar when its file is asked for unchanged.
+void JuliusRecognizer::TakePreparation() {
+    if (!preparing_.valid())
+        return;
+    preparation_ = preparing_.get();
+    if (preparation_->calcError)
+        lastError_ = *preparation_->calcError;
+    else
+        calcPrefix_ = work_.filePath(QStringLiteral("calc"));
 }
 
 int JuliusRecognizer::DictationSetState(int state) {
@@ -77,25 +137,42 @@ int JuliusRecognizer::CmdLoadFromFile(const std::string& path) {
         lastError_ = QStringLiteral("文法ファイル %1 がありません。").arg(name);
         return -1;
     }
-    CommandGrammarFile grammar;
-    if (auto error = ReadCommandGrammar(file.readAll(), grammar)) {
-        lastError_ = QStringLiteral("%1: %2").arg(name, *error);
-        return -1;
-    }
-    const QString prefix = work_.filePath(QStringLiteral("command"));
-    if (auto error =
-            CompileGrammar(listen::CommandGrammar(grammar.phrases), prefix, config_.tools)) {
+    if (auto error = LoadCommands(file.readAll(), name)) {
         lastError_ = *error;
         return -1;
     }
-    commands_ = std::move(grammar);
-    commandPrefix_ = prefix;
     // A running process listens with the old grammar: start it again with the new one.
     if (process_) {
         StopProcess();
         return EnsureRunning() ? 0 : -1;
     }
     return 0;
+}
+
+std::optional<QString> JuliusRecognizer::LoadCommands(const QByteArray& file, const QString& name) {
+    TakePreparation();
+    // Taken once: a later load may have written another grammar over its files.
+    const std::optional<Preparation> prepared = std::exchange(preparation_, std::nullopt);
+    const QString prefix = work_.filePath(QStringLiteral("command"));
+    if (prepared && !prepared->commandFile.isNull() && prepared->commandFile == file) {
+        if (prepared->readError)
+            return QStringLiteral("%1: %2").arg(name, *prepared->readError);
+        if (prepared->compileError)
+            return prepared->compileError;
+        commands_ = prepared->commands;
+        commandPrefix_ = prefix;
+        return std::nullopt;
+    }
+    CommandGrammarFile grammar;
+    if (auto error = ReadCommandGrammar(file, grammar))
+        return QStringLiteral("%1: %2").arg(name, *error);
+    if (auto error = GrammarCache(config_.cacheFolder)
+                         .Compile(listen::CommandGrammar(grammar.phrases), prefix, config_.tools)
+                         .error)
+        return error;
+    commands_ = std::move(grammar);
+    commandPrefix_ = prefix;
+    return std::nullopt;
 }
 
 int JuliusRecognizer::CmdSetRuleIdState(int, int state) {
@@ -147,6 +224,8 @@ bool JuliusRecognizer::StartProcess() {
                              calcPrefix_};
     if (!commandPrefix_.isEmpty())
         arguments << QStringLiteral("--command") << commandPrefix_;
+    if (const QString microphone = MicrophoneSource(); !microphone.isEmpty())
+        arguments << QStringLiteral("--microphone") << microphone;
     // The starting means of speech live beside the grammar file; without them the engine
     // still listens, only less well at first.
     if (config_.locate)
@@ -171,8 +250,6 @@ bool JuliusRecognizer::StartProcess() {
         return false;
     }
     SendMode();
-    if (config_.microphone && !microphone_)
-        StartMicrophone();
     return true;
 }
 
@@ -222,6 +299,12 @@ void JuliusRecognizer::OnLine(const QByteArray& line) {
             break;
         case Kind::End:
             emit inputEnded();
+            break;
+        case Kind::NoMicrophone:
+            LoseLater(QStringLiteral("マイクが見つかりません。音声入力はできません。"));
+            break;
+        case Kind::MicrophoneFailed:
+            LoseLater(QStringLiteral("マイクから音を取れません。音声入力はできません。"));
             break;
         case Kind::Silence:
             emit speechEnded();
@@ -281,44 +364,28 @@ void JuliusRecognizer::Lose(const QString& reason) {
         return;
     lost_ = true;
     lastError_ = reason;
-    microphone_.reset();
-    microphoneDevice_ = nullptr;
     StopProcess();
     if (listener_)
         listener_->OnRecognizerLost(reason.toStdString());
 }
 
-void JuliusRecognizer::StartMicrophone() {
+// The sound server's input the window would have chosen, named for the process.
+QString JuliusRecognizer::MicrophoneSource() {
+    if (!config_.microphone)
+        return {};
+    if (!config_.microphoneSource.isEmpty())
+        return config_.microphoneSource;
     const QAudioDevice device = QMediaDevices::defaultAudioInput();
     if (device.isNull()) {
-        // Reported from the event loop: the caller may be in the middle of its own set-up.
-        QTimer::singleShot(0, this, [this] {
-            Lose(QStringLiteral("マイクが見つかりません。音声入力はできません。"));
-        });
-        return;
+        LoseLater(QStringLiteral("マイクが見つかりません。音声入力はできません。"));
+        return {};
     }
-    QAudioFormat format;
-    format.setSampleRate(16000);
-    format.setChannelCount(1);
-    format.setSampleFormat(QAudioFormat::Int16);
-    microphone_ = std::make_unique<QAudioSource>(device, format);
-    connect(microphone_.get(), &QAudioSource::stateChanged, this,
-            &JuliusRecognizer::OnMicrophoneState);
-    microphoneDevice_ = microphone_->start();
-    if (microphoneDevice_ == nullptr) {
-        OnMicrophoneState(QAudio::StoppedState);
-        return;
-    }
-    connect(microphoneDevice_, &QIODevice::readyRead, this,
-            [this] { FeedAudio(microphoneDevice_->readAll()); });
+    return QStringLiteral("pulse:") + QString::fromUtf8(device.id());
 }
 
-void JuliusRecognizer::OnMicrophoneState(QAudio::State state) {
-    if (state != QAudio::StoppedState || !microphone_ || microphone_->error() == QAudio::NoError)
-        return;
-    QTimer::singleShot(0, this, [this] {
-        Lose(QStringLiteral("マイクから音を取れません。音声入力はできません。"));
-    });
+// Reported from the event loop: the process that told it is in the middle of its own signal.
+void JuliusRecognizer::LoseLater(const QString& reason) {
+    QTimer::singleShot(0, this, [this, reason] { Lose(reason); });
 }
 
 }  // namespace kazu

@@ -1,15 +1,16 @@
-// The real recogniser: Julius in our recogniser process kazuchan-listen, fed with the
-// microphone (Qt Multimedia, 16 kHz mono) or with audio handed in (kazuchan --hear, tests).
+// The real recogniser: Julius in our recogniser process kazuchan-listen, which reads the
+// microphone itself (so the window's thread is not woken for every block of sound), or is fed
+// with audio handed in (kazuchan --hear, tests).
 // Dictation is the grammar of spoken calculations; the command grammar comes from the XML file.
 // A crash of the process never reaches the window: it is restarted once, and the second loss
 // is reported through OnRecognizerLost.
 #pragma once
 
-#include <QAudioSource>
 #include <QObject>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <functional>
+#include <future>
 #include <memory>
 
 #include "speech/JuliusGrammar.h"
@@ -27,6 +28,11 @@ class JuliusRecognizer : public QObject, public Recognizer {
         JuliusTools tools = JuliusTools::Installed();
         std::function<QString(const QString&)> locate;  // grammar file name → path, "" if none
         bool microphone = true;                         // false: audio comes through FeedAudio
+        // What the process reads as the microphone: empty for Qt Multimedia's default input
+        // (the sound server's monitors of its outputs are none), or a file or FIFO of 16 kHz
+        // mono 16-bit samples.
+        QString microphoneSource;
+        QString cacheFolder;  // compiled grammars kept between runs; empty: compiled every time
         static Config Installed(const QString& programFolder);
     };
     explicit JuliusRecognizer(Config config, QObject* parent = nullptr);
@@ -37,6 +43,12 @@ class JuliusRecognizer : public QObject, public Recognizer {
     int CmdLoadFromFile(const std::string& path) override;
     int CmdSetRuleIdState(int ruleId, int state) override;
     void SetListener(RecognizerListener* listener) override { listener_ = listener; }
+
+    // Compiles the dictation grammar and the command grammar of `grammarPath` on a worker
+    // thread and emits prepared() here when both are done, so that the window need not wait
+    // for perl. DictationLoad and CmdLoadFromFile of the same file content then take the
+    // result (waiting for the worker if it is still at it).
+    void Prepare(const std::string& grammarPath);
 
     // 16 kHz mono 16-bit samples, when there is no microphone.
     void FeedAudio(const QByteArray& samples);
@@ -53,8 +65,21 @@ class JuliusRecognizer : public QObject, public Recognizer {
     void inputEnded();   // after FinishAudio, once everything fed in is recognised
     void rejected();     // something was heard that is in no grammar
     void speechEnded();  // an utterance ended: its recognition follows
+    void prepared();     // after Prepare, once both grammars are compiled or have failed
 
   private:
+    struct Preparation {
+        std::optional<QString> calcError;
+        QByteArray commandFile;  // the command grammar file as it was read; null: none found
+        std::optional<QString> readError;     // the file is not a command grammar
+        std::optional<QString> compileError;  // it is one, but the tools failed on it
+        CommandGrammarFile commands;
+    };
+    static Preparation Compile(const JuliusTools& tools, const QString& cacheFolder,
+                               const QString& calcPrefix, const QString& commandPrefix,
+                               const QByteArray& commandFile);
+    void TakePreparation();
+    std::optional<QString> LoadCommands(const QByteArray& file, const QString& name);
     bool EnsureRunning();
     bool StartProcess();
     void StopProcess();
@@ -63,8 +88,8 @@ class JuliusRecognizer : public QObject, public Recognizer {
     void OnLine(const QByteArray& line);
     void OnProcessGone();
     void Lose(const QString& reason);
-    void StartMicrophone();
-    void OnMicrophoneState(QAudio::State state);
+    void LoseLater(const QString& reason);
+    QString MicrophoneSource();
 
     Config config_;
     RecognizerListener* listener_ = nullptr;
@@ -81,8 +106,8 @@ class JuliusRecognizer : public QObject, public Recognizer {
     QString lastError_;
     std::unique_ptr<QProcess> process_;
     QByteArray output_;
-    std::unique_ptr<QAudioSource> microphone_;
-    QIODevice* microphoneDevice_ = nullptr;
+    std::future<Preparation> preparing_;
+    std::optional<Preparation> preparation_;
 };
 
 }  // namespace kazu

@@ -17,14 +17,26 @@ namespace {
 constexpr size_t kPiecesAhead = 3;
 constexpr int kTickMilliseconds = 10;
 constexpr qint64 kLevelWindowMicroseconds = 20000;
+// After the last utterance, long enough for the sink to play out what it holds.
+constexpr int kSinkRestMilliseconds = 1000;
 
 }  // namespace
 
-OpenJTalkVoice::OpenJTalkVoice(const OpenJTalkPaths& paths, QObject* parent) : QObject(parent) {
+OpenJTalkVoice::OpenJTalkVoice(const OpenJTalkPaths& paths, QObject* parent, LoadStart start)
+    : QObject(parent), loadStarted_(start == LoadStart::kAtOnce) {
     clock_.start();
     ticker_.setTimerType(Qt::PreciseTimer);
     ticker_.setInterval(kTickMilliseconds);
     connect(&ticker_, &QTimer::timeout, this, &OpenJTalkVoice::Pump);
+    sinkRest_.setSingleShot(true);
+    sinkRest_.setInterval(kSinkRestMilliseconds);
+    // Feed starts it again for the next utterance.
+    connect(&sinkRest_, &QTimer::timeout, this, [this] {
+        if (sink_ != nullptr && utterances_.empty()) {
+            sink_->stop();
+            sinkInput_ = nullptr;
+        }
+    });
     std::promise<int> loaded;
     loaded_ = loaded.get_future().share();
     worker_ =
@@ -46,6 +58,14 @@ OpenJTalkVoice::~OpenJTalkVoice() {
 
 // The worker: loads once, then synthesises the pieces in the order they were asked for.
 void OpenJTalkVoice::Work(const OpenJTalkPaths& paths, std::promise<int>& loaded) {
+    {
+        std::unique_lock lock(mutex_);
+        wake_.wait(lock, [this] { return stopping_ || loadStarted_; });
+        if (!loadStarted_) {
+            loaded.set_value(0);  // ended before it was ever needed
+            return;
+        }
+    }
     OpenJTalkSynth synth;
     voices_ = LoadFirstVoice(synth, paths);
     loaded.set_value(synth.sampleRate());
@@ -72,6 +92,14 @@ void OpenJTalkVoice::Work(const OpenJTalkPaths& paths, std::promise<int>& loaded
     }
 }
 
+void OpenJTalkVoice::StartLoading() {
+    {
+        std::lock_guard lock(mutex_);
+        loadStarted_ = true;
+    }
+    wake_.notify_all();
+}
+
 bool OpenJTalkVoice::Ready() {
     ApplyLoad();
     return load_ == Load::kReady;
@@ -91,6 +119,7 @@ void OpenJTalkVoice::ApplyLoad() {
     if (load_ != Load::kPending) {
         return;
     }
+    StartLoading();
     sampleRate_ = loaded_.get();
     load_ = sampleRate_ > 0 ? Load::kReady : Load::kAbsent;
     if (load_ == Load::kReady) {
@@ -102,6 +131,7 @@ void OpenJTalkVoice::ApplyLoad() {
             DropFront();
         }
     }
+    emit loaded();
 }
 
 void OpenJTalkVoice::OpenSink(int sampleRate) {
@@ -133,6 +163,9 @@ void OpenJTalkVoice::Speak(const std::string& text, int flags) {
     }
     if (load_ == Load::kAbsent) {
         return;
+    }
+    if (load_ == Load::kPending) {
+        StartLoading();
     }
     const uint64_t id = nextId_++;
     utterances_.push_back(
@@ -250,8 +283,14 @@ void OpenJTalkVoice::Pump() {
     }
     if (utterances_.empty()) {
         ticker_.stop();
-    } else if (!ticker_.isActive()) {
-        ticker_.start();
+        if (sinkInput_ != nullptr && !sinkRest_.isActive()) {
+            sinkRest_.start();
+        }
+    } else {
+        sinkRest_.stop();
+        if (!ticker_.isActive()) {
+            ticker_.start();
+        }
     }
     Deliver();
 }

@@ -31,9 +31,13 @@ class OpenJTalkVoice : public QObject, public Voice {
     Q_OBJECT
 
   public:
-    // Starts loading at once, on the worker thread; speaking before the load ends waits for it.
+    // When the worker thread loads the voice: at once, or at StartLoading. Anything that needs
+    // the voice (speaking, the voice list, Ready) starts the load itself.
+    enum class LoadStart { kAtOnce, kOnRequest };
+
+    // Speaking before the load ends waits for it.
     explicit OpenJTalkVoice(const OpenJTalkPaths& paths = OpenJTalkPaths::Installed(),
-                            QObject* parent = nullptr);
+                            QObject* parent = nullptr, LoadStart start = LoadStart::kAtOnce);
     ~OpenJTalkVoice() override;
 
     void Speak(const std::string& text, int flags) override;
@@ -45,6 +49,8 @@ class OpenJTalkVoice : public QObject, public Voice {
 
     // Waits for the load; false when the voice is absent (it then speaks nothing).
     bool Ready();
+    // Lets the worker load the voice (and warm it up); once is enough, more do nothing.
+    void StartLoading();
     // False when the sound device could not be opened: the clock runs without sound.
     bool hasSoundDevice() const { return sink_ != nullptr; }
 
@@ -52,6 +58,8 @@ class OpenJTalkVoice : public QObject, public Voice {
     // An utterance's first samples were handed to the sound device (or, without one, began
     // to count on the clock).
     void audioStarted();
+    // The load has ended, the voice found or not: Voices() now answers at once.
+    void loaded();
 
   private:
     struct Job {
@@ -101,6 +109,7 @@ class OpenJTalkVoice : public QObject, public Voice {
     std::deque<Job> jobs_;
     std::deque<Done> done_;
     bool stopping_ = false;
+    bool loadStarted_ = false;
     std::shared_future<int> loaded_;      // the sample rate, 0 when the voice is absent
     std::vector<InstalledVoice> voices_;  // written by the worker before loaded_ is set
     std::thread worker_;
@@ -126,6 +135,8 @@ class OpenJTalkVoice : public QObject, public Voice {
 
     QElapsedTimer clock_;
     QTimer ticker_;
+    // An open sink keeps a timer of its own running: it is stopped once the voice is quiet.
+    QTimer sinkRest_;
     QAudioSink* sink_ = nullptr;
     QIODevice* sinkInput_ = nullptr;
 

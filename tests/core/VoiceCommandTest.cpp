@@ -2,6 +2,8 @@
 // status line and the modes read back in order.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "BoardFixture.h"
 
 namespace kazu {
@@ -45,6 +47,27 @@ TEST(SpeechSetup, LoadsTheGrammarAndListensForDictation) {
     EXPECT_TRUE(f.host.voiceInputAvailable);
     EXPECT_EQ(f.host.statusLine, "×××××");
     EXPECT_EQ(f.host.statusColour, kGreen);
+}
+
+// The recogniser joins once its grammars are compiled: a switch made before (the settings
+// dialog's) is not lost, and the last one made counts.
+TEST(SpeechSetup, SwitchingBeforeTheRecogniserIsReadyTakesEffectOnce) {
+    for (const bool startLast : {true, false}) {
+        BoardFixture f;
+        f.model.E1Click();
+        f.model.S2Click();
+        if (!startLast) {
+            f.model.E1Click();
+        }
+        EXPECT_EQ(f.host.beeps, 0);
+        EXPECT_EQ(f.model.settings.SRFLAG, 0);
+        f.model.SpeechSetup(f.recognizer, "KAZUGrammar.xml");
+        EXPECT_EQ(f.model.settings.SRFLAG, startLast ? 1 : 0);
+        EXPECT_EQ(f.host.statusLine, startLast ? "式を言って!!" : "×××××");
+        EXPECT_EQ(std::count(f.voice.spoken().begin(), f.voice.spoken().end(),
+                             std::string("音声入力ができます。")),
+                  startLast ? 1 : 0);
+    }
 }
 
 TEST(SpeechSetup, AMissingGrammarMakesVoiceInputUnavailable) {

@@ -3,7 +3,9 @@
 #include "speech/JuliusRecognizer.h"
 
 #include <signal.h>
+#include <unistd.h>
 
+#include <QAudioDevice>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -385,6 +387,86 @@ TEST_F(JuliusRecognizerTest, NoMicrophoneIsALossAndStopsTheProgram) {
     EXPECT_TRUE(WaitUntil([&] { return kill(pid, 0) != 0; }, 3000)) << "the program still runs";
     EXPECT_LT(recognizer.DictationSetState(1), 0);
     EXPECT_EQ(recognizer.starts(), 1);
+}
+
+// The listening programs this process started that still run.
+int ListenProgramsRunning() {
+    int running = 0;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        std::ifstream stat(entry.path() / "stat");
+        std::string pid, name, state, parent;
+        if (stat >> pid >> name >> state >> parent && name == "(kazuchan-listen)" && state != "Z" &&
+            parent == std::to_string(getpid()))
+            ++running;
+    }
+    return running;
+}
+
+// The listening program reads the microphone itself; what it hears shows on the level bar. A
+// microphone that stops giving sound, or none at all, loses voice input with its own message,
+// and the program is stopped.
+TEST_F(JuliusRecognizerTest, MicrophoneIsReadByTheProgramAndItsFaultsAreLosses) {
+    std::string loudThenQuiet;
+    for (int i = 0; i < 1600; ++i) loudThenQuiet += std::string("\xB8\x0B", 2);  // 3000
+    loudThenQuiet += std::string(3200, '\0');
+    const std::pair<std::string, std::string> cases[] = {
+        {folder_.Write("microphone.raw", loudThenQuiet),
+         "マイクから音を取れません。音声入力はできません。"},
+        {folder_.path() + "/none", "マイクが見つかりません。音声入力はできません。"},
+    };
+    for (const auto& [source, message] : cases) {
+        RecordingListener listener;
+        auto config = Config(QStringLiteral(KAZU_LISTEN_EXE));
+        config.microphoneSource = QString::fromStdString(source);
+        config.microphone = true;
+        JuliusRecognizer recognizer(config);
+        recognizer.SetListener(&listener);
+        ASSERT_EQ(recognizer.DictationSetState(1), 0) << recognizer.lastError().toStdString();
+        ASSERT_TRUE(WaitUntil([&] { return !listener.losses.empty(); }, 30000)) << source;
+        EXPECT_EQ(listener.losses, std::vector<std::string>{message});
+        EXPECT_EQ(recognizer.lastError().toStdString(), message);
+        if (source.ends_with(".raw")) {
+            ASSERT_EQ(listener.levels.size(), 2u);
+            EXPECT_GT(listener.levels[0], 50);
+            EXPECT_EQ(listener.levels[1], 0);
+        } else {
+            EXPECT_TRUE(listener.levels.empty());
+        }
+        EXPECT_EQ(ListenProgramsRunning(), 0) << source;
+        EXPECT_LT(recognizer.DictationSetState(1), 0);
+        EXPECT_EQ(recognizer.starts(), 1);
+    }
+}
+
+// The grammars compiled on the worker are loaded without running the tools again; a command
+// file changed since is compiled anew (here with tools that fail).
+TEST_F(JuliusRecognizerTest, PreparedGrammarsAreTakenWhileTheFileIsUnchanged) {
+    JuliusRecognizer::Config config = Config(FakeProgram("listen", "cat > /dev/null\n"));
+    const JuliusTools installed = JuliusTools::Installed();
+    config.tools.binDir = QString::fromStdString(folder_.path() + "/bin");
+    for (const char* tool : {"yomi2voca.pl", "mkdfa.pl", "mkfa", "dfa_minimize"}) {
+        const std::string to = folder_.Write(std::string("bin/") + tool, "");
+        std::filesystem::copy_file(installed.binDir.toStdString() + "/" + tool, to,
+                                   std::filesystem::copy_options::overwrite_existing);
+    }
+    const std::string file = CommandFile();
+    JuliusRecognizer recognizer(config);
+    int prepared = 0;
+    QObject::connect(&recognizer, &JuliusRecognizer::prepared, [&] { ++prepared; });
+    recognizer.Prepare(file);
+    ASSERT_TRUE(WaitUntil([&] { return prepared == 1; }, 60000));
+
+    std::filesystem::remove(folder_.path() + "/bin/mkfa");
+    EXPECT_EQ(recognizer.DictationLoad(), 0);
+    EXPECT_EQ(recognizer.CmdLoadFromFile(file), 0) << recognizer.lastError().toStdString();
+    std::string changed = kCommands;
+    changed.replace(changed.find("メニュー"), std::string("メニュー").size(), "めにゅう");
+    folder_.Write("commands.xml", changed);
+    EXPECT_LT(recognizer.CmdLoadFromFile(file), 0);
+    // The prepared files may have been written over since: taken once only.
+    CommandFile();
+    EXPECT_LT(recognizer.CmdLoadFromFile(file), 0);
+    EXPECT_EQ(prepared, 1);
 }
 
 }  // namespace

@@ -8,6 +8,8 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <cmath>
+#include <numbers>
 
 #include "SpeechTestSupport.h"
 #include "speech/JuliusGrammar.h"
@@ -18,18 +20,25 @@ namespace {
 
 class ListenProgramTest : public ::testing::Test {
   protected:
-    void SetUp() override {
+    void SetUp() override { Start({}); }
+    void Start(const QStringList& more) {
         const QString prefix = QString::fromStdString(folder_.path() + "/calc");
         const auto error = CompileGrammar(listen::CalcGrammar(), prefix, JuliusTools::Installed());
         ASSERT_FALSE(error) << error->toStdString();
         process_.setStandardErrorFile(QProcess::nullDevice());
-        process_.start(QStringLiteral(KAZU_LISTEN_EXE),
-                       {QStringLiteral("--model"), QStringLiteral(KAZU_JULIUS_DIR "/model"),
-                        QStringLiteral("--calc"), prefix});
+        process_.start(
+            QStringLiteral(KAZU_LISTEN_EXE),
+            QStringList{QStringLiteral("--model"), QStringLiteral(KAZU_JULIUS_DIR "/model"),
+                        QStringLiteral("--calc"), prefix} +
+                more);
         ASSERT_TRUE(process_.waitForStarted(5000));
-        while (!output_.contains("state ready\n") && process_.waitForReadyRead(10000))
+        ASSERT_TRUE(Await("state ready\n")) << output_.toStdString();
+    }
+    // Reads what the program says until `line` is among it.
+    bool Await(const QByteArray& line) {
+        while (!output_.contains(line) && process_.waitForReadyRead(20000))
             output_ += process_.readAllStandardOutput();
-        ASSERT_TRUE(output_.contains("state ready\n")) << output_.toStdString();
+        return output_.contains(line);
     }
     void TearDown() override {
         if (process_.state() != QProcess::NotRunning) {
@@ -68,6 +77,36 @@ TEST_F(ListenProgramTest, EndsWhenInputClosesAfterWhatWasSent) {
     }
 }
 
+// The input level is told when it changes: a quiet room, frame after frame, is one line, so the
+// window has nothing to do while nobody speaks.
+TEST_F(ListenProgramTest, InputLevelIsToldOnlyWhenItChanges) {
+    const auto frame = [](int16_t sample) {
+        std::string audio;
+        for (int i = 0; i < 1600; ++i) {
+            audio += static_cast<char>(sample & 0xFF);
+            audio += static_cast<char>((sample >> 8) & 0xFF);
+        }
+        return listen::EncodeFrame(listen::FrameType::Audio, audio);
+    };
+    Send(listen::EncodeFrame(listen::FrameType::Mode, "calc"));
+    for (const int16_t sample : {0, 0, 0, 0, 3000, 3000, 3000, 0, 0}) {
+        Send(frame(sample));
+    }
+    process_.closeWriteChannel();
+    ASSERT_TRUE(Finish(15000));
+    std::vector<int> levels;
+    for (const QByteArray& line : output_.split('\n')) {
+        const auto event = listen::ParseListenLine(line.toStdString());
+        if (event && event->kind == listen::ListenEvent::Kind::Level) {
+            levels.push_back(event->number);
+        }
+    }
+    ASSERT_EQ(levels.size(), 3u) << output_.toStdString();
+    EXPECT_EQ(levels[0], 0);
+    EXPECT_GT(levels[1], 50);
+    EXPECT_EQ(levels[2], 0);
+}
+
 // A frame longer than any the program sends is a broken stream: the reader gives up on it
 // instead of collecting bytes for good, though its input stays open.
 TEST_F(ListenProgramTest, OverlongFrameEndsTheInput) {
@@ -75,6 +114,74 @@ TEST_F(ListenProgramTest, OverlongFrameEndsTheInput) {
     Send(header + std::string(listen::kMaxFramePayload + 8192, '\0'));
     ASSERT_TRUE(Finish(15000)) << output_.toStdString();
     EXPECT_EQ(process_.exitStatus(), QProcess::NormalExit);
+    EXPECT_TRUE(output_.endsWith("state end\n")) << output_.toStdString();
+}
+
+// Quiet room noise with two loud vowel-like bursts, enough for the engine to take for speech.
+std::string Bursts() {
+    std::string audio;
+    uint32_t seed = 7;
+    const auto put = [&](double value) {
+        seed = seed * 1664525 + 1013904223;
+        const auto sample = static_cast<int16_t>(value + static_cast<int>((seed >> 16) % 41) - 20);
+        audio += static_cast<char>(sample & 0xFF);
+        audio += static_cast<char>((sample >> 8) & 0xFF);
+    };
+    for (int burst = 0; burst < 2; ++burst) {
+        for (int i = 0; i < 12800; ++i) put(0);
+        for (int i = 0; i < 8000; ++i) {
+            double value = 0;
+            for (int harmonic = 1; harmonic <= 6; ++harmonic)
+                value += 2500.0 / harmonic *
+                         std::sin(2 * std::numbers::pi * 150 * harmonic * i / 16000.0);
+            put(value);
+        }
+    }
+    for (int i = 0; i < 16000; ++i) put(0);
+    return audio;
+}
+
+class ListenMicrophoneTest : public ListenProgramTest {
+  protected:
+    void SetUp() override {}
+};
+
+// Samples the program reads as its microphone reach the engine exactly as the same samples sent
+// as audio frames do: it says the same lines in the same order. The end of the microphone's
+// sound is told, and the program then follows its input until that closes.
+TEST_F(ListenMicrophoneTest, MicrophoneIsHeardAsTheSameSamplesSentAsFrames) {
+    const std::string audio = Bursts();
+    Start({});
+    ASSERT_FALSE(HasFatalFailure());
+    for (size_t at = 0; at < audio.size(); at += 3200)
+        Send(listen::EncodeFrame(listen::FrameType::Audio, audio.substr(at, 3200)));
+    process_.closeWriteChannel();
+    ASSERT_TRUE(Finish(30000));
+    const QByteArray framed = output_;
+    ASSERT_TRUE(framed.contains("state speech\n")) << framed.toStdString();
+
+    output_.clear();
+    Start({QStringLiteral("--microphone"),
+           QString::fromStdString(folder_.Write("microphone.raw", audio))});
+    ASSERT_FALSE(HasFatalFailure());
+    ASSERT_TRUE(Await("state microphone-failed\n")) << output_.toStdString();
+    process_.closeWriteChannel();
+    ASSERT_TRUE(Finish(30000));
+    EXPECT_EQ(process_.exitCode(), 0);
+    EXPECT_EQ(output_.replace("state microphone-failed\n", "").toStdString(), framed.toStdString());
+}
+
+TEST_F(ListenMicrophoneTest, MissingMicrophoneIsToldAndTheProgramFollowsItsInput) {
+    Start({QStringLiteral("--microphone"), QString::fromStdString(folder_.path() + "/none")});
+    ASSERT_FALSE(HasFatalFailure());
+    ASSERT_TRUE(Await("state no-microphone\n")) << output_.toStdString();
+    Send(listen::EncodeFrame(listen::FrameType::Audio, std::string(3200, '\0')));
+    process_.closeWriteChannel();
+    ASSERT_TRUE(Finish(15000));
+    EXPECT_EQ(process_.exitCode(), 0);
+    // The zero frame on its input was heard (and the end of the stream closes no utterance).
+    EXPECT_TRUE(output_.startsWith("state ready\nstate no-microphone\nlevel 0\n"))
+        << output_.toStdString();
     EXPECT_TRUE(output_.endsWith("state end\n")) << output_.toStdString();
 }
 

@@ -111,6 +111,8 @@ TEST(ListenLineTest, EveryEventRoundTrips) {
         {Kind::Speech},
         {Kind::Silence},
         {Kind::End},
+        {Kind::NoMicrophone},
+        {Kind::MicrophoneFailed},
         {Kind::Level, 0, 0},
         {Kind::Level, 0, 100},
         {Kind::Level, 0, 37},

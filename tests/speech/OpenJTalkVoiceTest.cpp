@@ -180,6 +180,31 @@ TEST_F(OpenJTalkVoiceTest, SyncReturnsAfterTheEndOfStream) {
     EXPECT_EQ(recorder_.Ends(), 2u);
 }
 
+// A voice whose load waits to be asked for: whatever needs it asks, so nothing waits forever,
+// and one never needed ends at once.
+TEST_F(OpenJTalkVoiceTest, LoadOnRequestStartsWithWhatNeedsIt) {
+    const auto onRequest = OpenJTalkVoice::LoadStart::kOnRequest;
+    { OpenJTalkVoice unused(OpenJTalkPaths::Installed(), nullptr, onRequest); }
+
+    OpenJTalkVoice speaking(OpenJTalkPaths::Installed(), nullptr, onRequest);
+    Recorder recorder(clock_);
+    speaking.SetListener(&recorder);
+    speaking.Speak("いち", Voice::kSync);
+    EXPECT_EQ(recorder.Ends(), 1u);
+    EXPECT_FALSE(recorder.Visemes().empty());
+
+    OpenJTalkVoice listing(OpenJTalkPaths::Installed(), nullptr, onRequest);
+    EXPECT_EQ(listing.Voices(), voice_.Voices());
+
+    OpenJTalkVoice started(OpenJTalkPaths::Installed(), nullptr, onRequest);
+    bool loaded = false;
+    QObject::connect(&started, &OpenJTalkVoice::loaded, [&loaded] { loaded = true; });
+    started.StartLoading();
+    started.StartLoading();
+    EXPECT_TRUE(WaitUntil([&loaded] { return loaded; }, 10000));
+    EXPECT_TRUE(started.Ready());
+}
+
 TEST_F(OpenJTalkVoiceTest, SkipEndsTheCurrentAndAllQueuedSpeech) {
     voice_.Speak(kGreeting, Voice::kAsync);
     voice_.Speak("テストです。", Voice::kAsync);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <utility>
 
 #include "core/Kokuban_v24/Kokuban.h"
 
@@ -75,10 +76,17 @@ void Kokuban::SpeechSetup(Recognizer& recognizer, const std::string& grammarPath
     StatusLine(settings.SRFLAG == 1);
     host_.CaptionsChanged();
     SpokenExpression.clear();
+    if (switchWhenReady_) {
+        *std::exchange(switchWhenReady_, std::nullopt) ? S2Click() : E1Click();
+    }
 }
 
 void Kokuban::S2Click() {
-    if (voiceUnavailable_ || recognizer_ == nullptr) {
+    if (recognizer_ == nullptr) {
+        switchWhenReady_ = true;
+        return;
+    }
+    if (voiceUnavailable_) {
         host_.Beep();
         host_.Beep();
         return;
@@ -108,7 +116,11 @@ void Kokuban::S2Click() {
 }
 
 void Kokuban::E1Click() {
-    if (settings.SRFLAG != 1 || recognizer_ == nullptr) {
+    if (recognizer_ == nullptr) {
+        switchWhenReady_ = false;
+        return;
+    }
+    if (settings.SRFLAG != 1) {
         return;
     }
     if (recognizer_->DictationSetState(0) < 0) {

@@ -1,18 +1,27 @@
 // kazuchan-listen: the recogniser process. It loads the acoustic models once with a recogniser
 // for spoken calculations and, when given, one for commands, reads audio and mode frames from
 // standard input and writes what it heard to standard output (speech/listen/ListenProtocol.h).
+// Asked to, it reads the microphone itself, so that the window's thread sleeps while nobody
+// speaks; standard input then carries only the modes.
 // Running apart from the window keeps libjulius's exit() on internal errors and its global state
 // away from the program.
+#include <fcntl.h>
+#include <poll.h>
+#include <pulse/pulseaudio.h>
 #include <sys/prctl.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cerrno>
 #include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <string_view>
+#include <thread>
 #include <vector>
 
 #include "speech/listen/ListenProtocol.h"
@@ -43,10 +52,15 @@ constexpr const char* kCalc = "calc";
 constexpr const char* kCommand = "command";
 constexpr const char* kUsage =
     "usage: kazuchan-listen --model DIR --calc PREFIX [--command PREFIX] [--floor CONF]\n"
-    "                       [--means DIR] [--save-means DIR]\n"
+    "                       [--means DIR] [--save-means DIR] [--microphone SOURCE]\n"
     "PREFIX names a compiled grammar: PREFIX.dfa and PREFIX.dict\n"
     "--means: the starting cepstral means, --save-means: where to write them after each\n"
-    "utterance (both as listen-triphones.cmn and listen-phones.cmn)\n";
+    "utterance (both as listen-triphones.cmn and listen-phones.cmn)\n"
+    "--microphone: audio from SOURCE instead of standard input's audio frames: \"pulse:NAME\"\n"
+    "(the sound server's input NAME) or a file or FIFO of 16 kHz mono S16LE samples\n";
+// The microphone is read in blocks of this many bytes: 100 ms.
+constexpr size_t kMicrophoneBlock = 3200;
+constexpr std::string_view kSoundServer = "pulse:";
 
 struct Options {
     std::string model;
@@ -54,6 +68,7 @@ struct Options {
     std::string command;
     std::string means;
     std::string saveMeans;
+    std::string microphone;
     // Below this a recognition is taken for something else. The filler word rejects most of
     // what is no command; a higher floor mostly threw away short words said right.
     double floor = 0.1;
@@ -68,6 +83,9 @@ struct Listener {
     std::vector<int16_t> pending;           // cleaned samples not yet handed to the engine
     size_t pendingAt = 0;
     bool ended = false;
+    int level = -1;       // the input level last told
+    int microphone = -1;  // the capture thread's samples, or -1
+    std::string heard;    // samples from the microphone not yet taken
 };
 
 Listener listener;
@@ -77,7 +95,7 @@ void Emit(const ListenEvent& event) {
     std::fflush(stdout);
 }
 
-void EmitLevel(const std::string& audio) {
+void EmitLevel(std::string_view audio) {
     double sum = 0;
     const size_t count = audio.size() / 2;
     for (size_t i = 0; i < count; ++i) {
@@ -90,8 +108,13 @@ void EmitLevel(const std::string& audio) {
         return;
     // Decibels above a faint floor, 0..100, so that talking fills about two thirds of the bar.
     const double rms = std::sqrt(sum / static_cast<double>(count));
-    const double level = rms < 1 ? 0 : 20 * std::log10(rms) * 100 / 90;
-    Emit({ListenEvent::Kind::Level, 0, std::clamp(static_cast<int>(level), 0, 100), 0, {}});
+    const double decibels = rms < 1 ? 0 : 20 * std::log10(rms) * 100 / 90;
+    const int level = std::clamp(static_cast<int>(decibels), 0, 100);
+    // Told only when it changes: a quiet room then costs the window nothing.
+    if (level != listener.level) {
+        listener.level = level;
+        Emit({ListenEvent::Kind::Level, 0, level, 0, {}});
+    }
 }
 
 void SetMode(const std::string& mode) {
@@ -105,29 +128,176 @@ void SetMode(const std::string& mode) {
         j_process_deactivate(listener.recog, const_cast<char*>(command ? kCalc : kCommand));
 }
 
-// Reads standard input until an audio frame is there; false at the end of input.
-bool FillPending() {
-    while (listener.pendingAt >= listener.pending.size()) {
-        if (auto frame = kazu::listen::TakeFrame(listener.input)) {
-            if (frame->type == FrameType::Mode) {
-                SetMode(frame->payload);
-            } else if (frame->type == FrameType::Audio) {
-                EmitLevel(frame->payload);
-                std::vector<int16_t> samples(frame->payload.size() / 2);
-                std::memcpy(samples.data(), frame->payload.data(), samples.size() * 2);
-                listener.pending.clear();
-                listener.quieter.Process(samples, listener.pending);
-                listener.pendingAt = 0;
-            }
+// How the capture thread ended: set before it closes its end of the pipe.
+std::atomic<ListenEvent::Kind> microphoneEnd{ListenEvent::Kind::MicrophoneFailed};
+
+bool WriteAll(int fd, const char* bytes, size_t size) {
+    while (size > 0) {
+        const ssize_t written = write(fd, bytes, size);
+        if (written < 0 && errno == EINTR)
             continue;
-        }
-        if (listener.input.size() >= 5 + kazu::listen::kMaxFramePayload)
+        if (written <= 0)
             return false;
-        char chunk[8192];
+        bytes += written;
+        size -= static_cast<size_t>(written);
+    }
+    return true;
+}
+
+// Runs the sound server's loop until `done`; false when the context or stream failed first.
+template <typename Done>
+bool Await(pa_mainloop* loop, pa_context* context, pa_stream* stream, Done done) {
+    while (!done()) {
+        const pa_context_state_t link = pa_context_get_state(context);
+        if (!PA_CONTEXT_IS_GOOD(link) ||
+            (stream != nullptr && !PA_STREAM_IS_GOOD(pa_stream_get_state(stream))) ||
+            pa_mainloop_iterate(loop, 1, nullptr) < 0)
+            return false;
+    }
+    return true;
+}
+
+// Hands on what the stream holds; false when the pipe is gone.
+bool Forward(pa_stream* stream, int out) {
+    while (pa_stream_readable_size(stream) > 0) {
+        const void* data = nullptr;
+        size_t size = 0;
+        if (pa_stream_peek(stream, &data, &size) < 0)
+            return false;
+        // A hole in the stream is silence.
+        const std::string silence(data == nullptr ? size : 0, '\0');
+        const bool written =
+            WriteAll(out, data != nullptr ? static_cast<const char*>(data) : silence.data(), size);
+        pa_stream_drop(stream);
+        if (!written)
+            return false;
+    }
+    return true;
+}
+
+// The sound server's input `device`, 16 kHz mono, delivered a block at a time so that this
+// thread wakes ten times a second. Its own loop, not the threaded one of the simple API, which
+// woke three threads for every block.
+ListenEvent::Kind CaptureSoundServer(const std::string& device, int out) {
+    pa_mainloop* loop = pa_mainloop_new();
+    pa_context* context = pa_context_new(pa_mainloop_get_api(loop), "kazuchan");
+    auto end = ListenEvent::Kind::NoMicrophone;
+    pa_stream* stream = nullptr;
+    if (pa_context_connect(context, nullptr, PA_CONTEXT_NOFLAGS, nullptr) >= 0 &&
+        Await(loop, context, nullptr,
+              [&] { return pa_context_get_state(context) == PA_CONTEXT_READY; })) {
+        const pa_sample_spec spec{PA_SAMPLE_S16LE, 16000, 1};
+        pa_buffer_attr attributes;
+        std::memset(&attributes, 0xFF, sizeof attributes);  // the server's defaults...
+        attributes.fragsize = kMicrophoneBlock;             // ...but one block per wake-up
+        stream = pa_stream_new(context, "listen", &spec, nullptr);
+        if (stream != nullptr &&
+            pa_stream_connect_record(stream, device.c_str(), &attributes,
+                                     PA_STREAM_ADJUST_LATENCY) >= 0 &&
+            Await(loop, context, stream,
+                  [&] { return pa_stream_get_state(stream) == PA_STREAM_READY; })) {
+            end = ListenEvent::Kind::MicrophoneFailed;
+            Await(loop, context, stream, [&] { return !Forward(stream, out); });
+        } else if (pa_context_errno(context) != PA_ERR_NOENTITY) {
+            end = ListenEvent::Kind::MicrophoneFailed;
+        }
+    }
+    std::fprintf(stderr, "kazuchan-listen: %s\n", pa_strerror(pa_context_errno(context)));
+    if (stream != nullptr)
+        pa_stream_unref(stream);
+    pa_context_disconnect(context);
+    pa_context_unref(context);
+    pa_mainloop_free(loop);
+    return end;
+}
+
+// A file or FIFO standing in for the microphone: its end is the microphone failing.
+ListenEvent::Kind CaptureFile(const std::string& path, int out) {
+    const int in = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0)
+        return ListenEvent::Kind::NoMicrophone;
+    char block[kMicrophoneBlock];
+    ssize_t got = 0;
+    while ((got = read(in, block, sizeof block)) > 0 &&
+           WriteAll(out, block, static_cast<size_t>(got))) {
+    }
+    close(in);
+    return ListenEvent::Kind::MicrophoneFailed;
+}
+
+// The microphone is read on a thread of its own, which hands the samples on through a pipe:
+// the engine's loop then waits for them and for the modes on standard input alike.
+void StartMicrophone(const std::string& source) {
+    int ends[2];
+    if (pipe2(ends, O_CLOEXEC) != 0) {
+        Emit({ListenEvent::Kind::MicrophoneFailed});
+        return;
+    }
+    listener.microphone = ends[0];
+    // Detached: it may be waiting on the sound server when the process ends.
+    std::thread([source, out = ends[1]] {
+        microphoneEnd = source.starts_with(kSoundServer)
+                            ? CaptureSoundServer(source.substr(kSoundServer.size()), out)
+                            : CaptureFile(source, out);
+        close(out);
+    }).detach();
+}
+
+// The samples of one block of audio, from a frame or from the microphone, on to the engine.
+void TakeAudio(std::string_view audio) {
+    EmitLevel(audio);
+    std::vector<int16_t> samples(audio.size() / 2);
+    std::memcpy(samples.data(), audio.data(), samples.size() * 2);
+    listener.pending.clear();
+    listener.quieter.Process(samples, listener.pending);
+    listener.pendingAt = 0;
+}
+
+// Waits for standard input or the microphone; false at the end of standard input.
+bool ReadMore() {
+    pollfd waits[2] = {{STDIN_FILENO, POLLIN, 0}, {listener.microphone, POLLIN, 0}};
+    const nfds_t count = listener.microphone >= 0 ? 2 : 1;
+    while (poll(waits, count, -1) < 0)
+        if (errno != EINTR)
+            return false;
+    char chunk[8192];
+    if (count == 2 && waits[1].revents != 0) {
+        const ssize_t got = read(listener.microphone, chunk, sizeof chunk);
+        if (got > 0) {
+            listener.heard.append(chunk, static_cast<size_t>(got));
+        } else {
+            // Without a microphone the engine still follows the modes until told to end.
+            close(listener.microphone);
+            listener.microphone = -1;
+            Emit({microphoneEnd.load()});
+        }
+    }
+    if (waits[0].revents != 0) {
         const ssize_t got = read(STDIN_FILENO, chunk, sizeof chunk);
         if (got <= 0)
             return false;
         listener.input.append(chunk, static_cast<size_t>(got));
+    }
+    return true;
+}
+
+// Reads until audio is there; false at the end of standard input.
+bool FillPending() {
+    while (listener.pendingAt >= listener.pending.size()) {
+        if (auto frame = kazu::listen::TakeFrame(listener.input)) {
+            if (frame->type == FrameType::Mode)
+                SetMode(frame->payload);
+            else if (frame->type == FrameType::Audio)
+                TakeAudio(frame->payload);
+            continue;
+        }
+        if (listener.heard.size() >= kMicrophoneBlock) {
+            TakeAudio(std::string_view(listener.heard).substr(0, kMicrophoneBlock));
+            listener.heard.erase(0, kMicrophoneBlock);
+            continue;
+        }
+        if (listener.input.size() >= 5 + kazu::listen::kMaxFramePayload || !ReadMore())
+            return false;
     }
     return true;
 }
@@ -216,6 +386,8 @@ bool ParseOptions(int argc, char** argv, Options& options) {
             options.means = value;
         else if (name == "--save-means")
             options.saveMeans = value;
+        else if (name == "--microphone")
+            options.microphone = value;
         else
             return false;
     }
@@ -351,6 +523,8 @@ int main(int argc, char** argv) {
     if (j_open_stream(listener.recog, nullptr) != 0)
         return 1;
     Emit({ListenEvent::Kind::Ready});
+    if (!listener.options.microphone.empty())
+        StartMicrophone(listener.options.microphone);
     j_recognize_stream(listener.recog);
     Emit({ListenEvent::Kind::End});
     j_recog_free(listener.recog);

@@ -68,6 +68,10 @@ std::optional<ListenEvent> ParseListenLine(std::string_view line) {
             return ListenEvent{Kind::Silence};
         if (line == "end")
             return ListenEvent{Kind::End};
+        if (line == "no-microphone")
+            return ListenEvent{Kind::NoMicrophone};
+        if (line == "microphone-failed")
+            return ListenEvent{Kind::MicrophoneFailed};
         return std::nullopt;
     }
     if (head == "level") {
@@ -105,6 +109,10 @@ std::string FormatListenEvent(const ListenEvent& event) {
             return "state silence";
         case Kind::End:
             return "state end";
+        case Kind::NoMicrophone:
+            return "state no-microphone";
+        case Kind::MicrophoneFailed:
+            return "state microphone-failed";
         case Kind::Level:
             return "level " + std::to_string(event.number);
         case Kind::Calc:

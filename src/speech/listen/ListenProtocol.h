@@ -14,6 +14,8 @@
 //   command CONF N I             command mode: command number N, said as grammar phrase I
 //   rejected CONF                nothing that was said is in the active grammar
 //   state end                    standard input closed and the last utterance recognised
+//   state no-microphone          the microphone it was told to read is not there
+//   state microphone-failed      the microphone stopped giving sound
 // Anything else (the engine's own log goes to standard error) is ignored.
 // Plain C++ so that both ends and the tests share it.
 #pragma once
@@ -39,7 +41,18 @@ std::optional<Frame> TakeFrame(std::string& buffer);
 constexpr uint32_t kMaxFramePayload = 1 << 20;  // a longer frame means a broken stream
 
 struct ListenEvent {
-    enum class Kind { Ready, Speech, Silence, End, Level, Calc, Command, Rejected };
+    enum class Kind {
+        Ready,
+        Speech,
+        Silence,
+        End,
+        NoMicrophone,
+        MicrophoneFailed,
+        Level,
+        Calc,
+        Command,
+        Rejected
+    };
     ListenEvent(Kind kind_, double confidence_ = 0, int number_ = 0, int phrase_ = 0,
                 std::string text_ = {})
         : kind(kind_),

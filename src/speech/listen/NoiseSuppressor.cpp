@@ -26,6 +26,12 @@ constexpr float kLeastGain = 0.3f;
 // frame): the quiet parts of a clean voice come through untouched.
 constexpr float kFloorPower = 40.0f * 40.0f * NoiseSuppressor::kFrame / 2;
 
+// A plain complex product: std::complex's own goes through a library call that looks after
+// infinities, which cannot occur here, and was most of what the listener did in a quiet room.
+std::complex<float> Times(std::complex<float> a, std::complex<float> b) {
+    return {a.real() * b.real() - a.imag() * b.imag(), a.real() * b.imag() + a.imag() * b.real()};
+}
+
 // In-place radix-2 FFT of a power-of-two length; `inverse` without the 1/N.
 void Transform(std::span<std::complex<float>> data, bool inverse) {
     const size_t n = data.size();
@@ -44,10 +50,10 @@ void Transform(std::span<std::complex<float>> data, bool inverse) {
             std::complex<float> twiddle(1.0f, 0.0f);
             for (size_t k = 0; k < length / 2; ++k) {
                 const std::complex<float> even = data[start + k];
-                const std::complex<float> odd = data[start + k + length / 2] * twiddle;
+                const std::complex<float> odd = Times(data[start + k + length / 2], twiddle);
                 data[start + k] = even + odd;
                 data[start + k + length / 2] = even - odd;
-                twiddle *= step;
+                twiddle = Times(twiddle, step);
             }
         }
     }

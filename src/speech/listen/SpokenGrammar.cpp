@@ -55,6 +55,10 @@ const std::vector<FixedWord>& FixedWords() {
         {"WORD", "w26", "黙って", {"だまって"}},
         {"WORD", "w27", "沈黙", {"ちんもく"}},
         {"WORD", "w28", "イグザンプル", {"いぐざんぷる"}},
+        // The explanation's steps: the next, the same again, the end.
+        {"WORD", "w29", "次", {"つぎ"}},
+        {"WORD", "w30", "もう一度", {"もういちど"}},
+        {"WORD", "w31", "終わり", {"おわり"}},
     };
     return words;
 }
