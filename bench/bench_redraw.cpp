@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QImage>
 
+#include "app/BoardView.h"
 #include "app/QtCanvas.h"
 #include "core/Kokuban_v24/Kokuban.h"
 #include "core/Kokuban_v24/QuietHost.h"
@@ -11,16 +12,15 @@
 
 namespace {
 
-void RedrawFinished(benchmark::State& state, const std::string& expression, int places = 0) {
+void RedrawOn(benchmark::State& state, kazu::Canvas& canvas, QSize client,
+              const std::string& expression, int places) {
     kazu::InstallFontSubstitutions();
-    QImage image(1800, 1000, QImage::Format_RGB32);
-    kazu::QtCanvas canvas(&image);
     kazu::QuietHost host;
     kazu::RecordingVoice voice;
     kazu::AppSettings settings;
     settings.POINTMAX = places;
     kazu::Kokuban model(host, voice, settings);
-    model.SetClientSize(image.width(), image.height());
+    model.SetClientSize(client.width(), client.height());
     model.Start(canvas, 96);
     for (char ch : expression) {
         model.InputChar(ch);
@@ -31,8 +31,22 @@ void RedrawFinished(benchmark::State& state, const std::string& expression, int 
     }
     for (auto _ : state) {
         model.FormPaint();
-        benchmark::DoNotOptimize(image.constBits());
+        benchmark::ClobberMemory();
     }
+}
+
+void RedrawFinished(benchmark::State& state, const std::string& expression, int places = 0) {
+    QImage image(1800, 1000, QImage::Format_RGB32);
+    kazu::QtCanvas canvas(&image);
+    RedrawOn(state, canvas, image.size(), expression, places);
+}
+
+// The window's own canvas in the default window (804 x 400): a board of 779 x 378 whose image
+// grows to hold what lies beyond it, as every scroll step redraws it.
+void RedrawInDefaultWindow(benchmark::State& state, const std::string& expression, int places = 0) {
+    kazu::BoardCanvas canvas;
+    canvas.SetViewSize(QSize(779, 378));
+    RedrawOn(state, canvas, QSize(779, 378), expression, places);
 }
 
 void BM_Redraw18Plus18DecimalAddition(benchmark::State& state) {
@@ -59,6 +73,17 @@ void BM_Redraw17By8Division2Places(benchmark::State& state) {
     RedrawFinished(state, "12345678901234567/87654321=", 2);
 }
 BENCHMARK(BM_Redraw17By8Division2Places)->Unit(benchmark::kMicrosecond);
+
+// The same two, in the default window: what one scroll step costs there.
+void BM_Redraw15x14MultiplicationInDefaultWindow(benchmark::State& state) {
+    RedrawInDefaultWindow(state, "1234567.89012345*9876543.2109876=");
+}
+BENCHMARK(BM_Redraw15x14MultiplicationInDefaultWindow)->Unit(benchmark::kMicrosecond);
+
+void BM_Redraw17By8DivisionInDefaultWindow(benchmark::State& state) {
+    RedrawInDefaultWindow(state, "12345678901234567/87654321=", 2);
+}
+BENCHMARK(BM_Redraw17By8DivisionInDefaultWindow)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

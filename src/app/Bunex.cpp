@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QScreen>
+#include <utility>
 
 #include "app/JpegImage.h"
 #include "app/QtCanvas.h"
@@ -30,14 +31,12 @@ TSenExForm::TSenExForm(Kokuban& model, QWidget* mainWindow, std::function<void()
       model_(model),
       mainWindow_(mainWindow),
       buttonsChanged_(std::move(buttonsChanged)),
-      deleteKey_(std::move(deleteKey)),
-      image_(kExampleWidth, kExampleHeight, QImage::Format_RGB32) {
+      deleteKey_(std::move(deleteKey)) {
     setWindowTitle(QStringLiteral("文章題の例文"));
     setFixedSize(kExampleWidth, kExampleHeight);
     setAttribute(Qt::WA_OpaquePaintEvent);
     // The child goes on typing on the board; the window only shows.
     setAttribute(Qt::WA_ShowWithoutActivating);
-    image_.fill(QColor(QRgb(kExampleBackground)));
 
     image1_ = new QLabel(this);
     image1_->setGeometry(663, 202, 140, 100);
@@ -47,10 +46,7 @@ TSenExForm::TSenExForm(Kokuban& model, QWidget* mainWindow, std::function<void()
     staticText1_->move(36, 180);
     staticText1_->setFrameShape(QFrame::Box);
     staticText1_->setStyleSheet(QStringLiteral("color: red; background: white;"));
-    QFont font = HintFont(16);
-    font.setPixelSize(21);
-    staticText1_->setFont(font);
-    staticText1_->adjustSize();
+    // Its font and size come with the first example (Redraw).
 
     QPoint place(model.settings.BLEFT, model.settings.BTOP);
     // A position from another monitor layout must not put the window out of reach.
@@ -63,6 +59,7 @@ TSenExForm::TSenExForm(Kokuban& model, QWidget* mainWindow, std::function<void()
 }
 
 void TSenExForm::LoadPicture(const QString& path) {
+    pictureToLoad_.clear();
     QFile file(path);
     QImage picture;
     if (!path.isEmpty() && file.open(QIODevice::ReadOnly)) {
@@ -73,6 +70,11 @@ void TSenExForm::LoadPicture(const QString& path) {
 }
 
 void TSenExForm::Redraw(std::vector<std::string>* log) {
+    if (image_.isNull()) {
+        // Made on first use, not with the window: most runs never show it.
+        image_ = QImage(kExampleWidth, kExampleHeight, QImage::Format_RGB32);
+        image_.fill(QColor(QRgb(kExampleBackground)));
+    }
     ReibunTexts texts;
     {
         QtCanvas canvas(&image_);
@@ -97,6 +99,9 @@ void TSenExForm::Redraw(std::vector<std::string>* log) {
 
 void TSenExForm::ShowExample() {
     Redraw();
+    if (!pictureToLoad_.isEmpty()) {
+        LoadPicture(std::exchange(pictureToLoad_, QString()));
+    }
     show();
     if (mainWindow_ != nullptr) {
         mainWindow_->activateWindow();

@@ -31,6 +31,8 @@ class TSenExForm : public QWidget, public ExampleView {
     QLabel* picture() const { return image1_; }
     // The decorative picture from a JPEG file; without one the window shows no picture.
     void LoadPicture(const QString& path);
+    // The same, decoded only when the window is first shown: most runs never show it.
+    void LoadPictureWhenShown(const QString& path) { pictureToLoad_ = path; }
 
     // ExampleView.
     void ShowExample() override;
@@ -48,6 +50,7 @@ class TSenExForm : public QWidget, public ExampleView {
     std::function<void()> buttonsChanged_;
     std::function<void()> deleteKey_;
     QImage image_;
+    QString pictureToLoad_;
     QLabel* image1_ = nullptr;
     QLabel* staticText1_ = nullptr;
 };

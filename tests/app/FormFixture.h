@@ -119,10 +119,7 @@ class FormFixture {
         return nullptr;
     }
     // The board widget: what lies below the speech panel in the client area.
-    QWidget* BoardWidget() {
-        QWidget* central = form_->centralWidget();
-        return central->childAt(10, central->height() - 10);
-    }
+    QWidget* BoardWidget() { return form_->boardView(); }
     QRgb Pixel(int x, int y) const { return form_->boardImage().pixel(x, y) & 0xFFFFFF; }
     // The board as a full repaint draws it.
     QImage Repainted() {

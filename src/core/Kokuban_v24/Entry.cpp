@@ -204,6 +204,7 @@ void Kokuban::EqualsSequence() {
     drawing_ = true;
     board.DrawCalculation();
     drawing_ = false;
+    ++calculationsDrawn_;
     if (division.status == DivisionStatus::kOverflow && e.opChar == '/') {
         return;  // nothing was worked; the posted Delete and Insert bring the expression back
     }
