@@ -133,7 +133,6 @@ void TJoukenSetForm::BuildDisplayGroup() {
     borrows_ = Box(g, QStringLiteral("くり下がりを表示する（S）"), {8, 40, 150, 18}, s.KURISAGARI);
     lineBreak_ = Box(g, QStringLiteral("「＝」で改行する（L）"), {8, 58, 150, 18}, s.KAIGYO_FLAG);
     explain_ = Box(g, QStringLiteral("説明を表示する"), {8, 76, 150, 18}, s.EXPLAIN_FLAG);
-    explain_->setEnabled(false);
     messages_ = Box(g, QStringLiteral("メッセージをしゃべる"), {8, 94, 150, 18}, s.MSGSPEAK);
     // The indicators follow at once.
     connect(carries_, &QCheckBox::clicked, this, [this](bool on) {

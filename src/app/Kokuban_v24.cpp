@@ -24,13 +24,17 @@
 #include <QToolButton>
 
 #include "app/About_.h"
+#include "app/BoardView.h"
 #include "app/Bunex.h"
+#include "app/ExplanationWalk.h"
 #include "app/Face.h"
+#include "app/FirstFrame.h"
 #include "app/HelpWindow.h"
 #include "app/Joukenv24_.h"
 #include "app/KeyTranslation.h"
 #include "app/Memo.h"
 #include "app/Paths.h"
+#include "app/Placement.h"
 #include "app/Sikiinpv.h"
 #include "app/Stepgov.h"
 
@@ -46,31 +50,6 @@ QString Q(const std::string& text) {
     return QString::fromStdString(text);
 }
 }  // namespace
-
-// The board: shows the backing image; the wheel scrolls a finished calculation.
-class BoardView : public QWidget {
-  public:
-    BoardView(TKokubanForm& form, QWidget* parent) : QWidget(parent), form_(form) {
-        setAttribute(Qt::WA_OpaquePaintEvent);
-        setFocusPolicy(Qt::StrongFocus);
-    }
-
-  protected:
-    void paintEvent(QPaintEvent* event) override {
-        QPainter painter(this);
-        painter.drawImage(event->rect().topLeft(), form_.boardImage(), event->rect());
-    }
-    void wheelEvent(QWheelEvent* event) override {
-        const int notches = event->angleDelta().y() / 120;
-        for (int i = 0; i < std::abs(notches); ++i) {
-            notches > 0 ? form_.model().ScrollUp() : form_.model().ScrollDown();
-        }
-        event->accept();
-    }
-
-  private:
-    TKokubanForm& form_;
-};
 
 // A bare up-down control: its own position, 0 to 10, changed by its two arrows.
 class UpDown : public QWidget {
@@ -165,27 +144,45 @@ TKokubanForm::TKokubanForm(std::unique_ptr<SettingsStore> store, std::unique_ptr
 
     auto* central = new QWidget(this);
     setCentralWidget(central);
-    board_ = new BoardView(*this, central);
+    canvas_ = std::make_unique<BoardCanvas>();
+    // In the board's own colour from the first: a clear in any other would be followed by a
+    // second fill of the whole image.
+    canvas_->SetBackground(SchemeColours(model_->settings.DSP_CL_TYPE).background);
+    canvas_->SetViewSize(QSize(902, 567));
+    board_ = new BoardView(
+        *canvas_, [this](int notches, bool sideways) { Wheel(notches, sideways); }, central);
     board_->setGeometry(0, 0, 902, 567);
+    WatchFirstFrame(board_);
     scrollBar_ = new QScrollBar(Qt::Vertical, central);
     scrollBar_->setSingleStep(Kokuban::kScrollStep);
     scrollBar_->setFocusPolicy(Qt::NoFocus);
     connect(scrollBar_, &QScrollBar::actionTriggered, this,
             [this](int) { RunPaced([this] { model_->ScrollTo(scrollBar_->sliderPosition()); }); });
+    // Sideways the view moves over the board's image; nothing is drawn again.
+    sideways_ = new QScrollBar(Qt::Horizontal, central);
+    sideways_->setFocusPolicy(Qt::NoFocus);
+    sideways_->hide();
+    connect(sideways_, &QScrollBar::valueChanged, this, [this](int x) {
+        board_->SetOffset({x, board_->offset().y()});
+        ArrangeCompanions();
+    });
     BuildPanel();
     BuildMenu();
     // The version is the build's (CMake's project version), as in the version box.
     setWindowTitle(QStringLiteral("タテ書き計算器『数ちゃん（V)』v" KAZU_VERSION "--- ほしぞら舎"));
     setWindowIcon(QIcon(QStringLiteral(":/kazuchan.png")));
 
-    image_ = QImage(902, 567, QImage::Format_RGB32);
-    canvas_ = std::make_unique<QtCanvas>(&image_);
-    pacer_ = new WindowPacer([this] { board_->repaint(); }, this);
+    // A blink outside a drawing pauses too: it has no progress to show.
+    pacer_ = new WindowPacer(
+        [this] {
+            if (model_->drawing()) {
+                ShowProgress();
+            }
+        },
+        this);
     model_->SetPacer(pacer_);
+    // Its pictures are loaded when it is first shown, after the board's first frame.
     face_ = new TFaceS(*pacer_, this);
-    if (!face_->LoadPictures(QStringLiteral(":/face/"))) {
-        messageSink_(QStringLiteral("Could not load or display bitmap"), QString(), false);
-    }
     input_ = new TInputForm(*this);
     step_ = new TStepGoForm(
         this, [this] { StepModeOff(); }, [this](const QKeyEvent& key) { KeyDown(key); });
@@ -193,14 +190,25 @@ TKokubanForm::TKokubanForm(std::unique_ptr<SettingsStore> store, std::unique_ptr
     senEx_ = new TSenExForm(
         *model_, this, [this] { SpeedButton3Dsp(); },
         [this] { RunPaced([this] { model_->VK_DeleteKey(); }); });
-    senEx_->LoadPicture(FindDataFile(QStringLiteral("bunex.jpg")));
+    senEx_->LoadPictureWhenShown(FindDataFile(QStringLiteral("bunex.jpg")));
+    for (QWidget* window : std::initializer_list<QWidget*>{face_, input_, step_, senEx_}) {
+        companions_.push_back({window, window->pos(), window->pos()});
+    }
     model_->SetExampleView(senEx_);
     model_->LoadExamples(FindDataFile(QString::fromUtf8(kPatternFileName)).toStdString());
     SpeedButton3Dsp();
     model_->SetCharacter(this);
-    model_->SetClientSize(image_.width(), image_.height());
+    model_->SetClientSize(board_->width(), board_->height());
     const int dpi = screen() != nullptr ? static_cast<int>(screen()->logicalDotsPerInchY()) : 96;
     model_->Start(*canvas_, dpi);
+    // The explanation's marks come into view as the drawing's cells do.
+    walk_ = new ExplanationWalk(
+        *model_, *voice_, *board_,
+        [this](const QRect& rect) {
+            SetViewOffset(Revealed(rect, board_->offset(), Band(), false));
+            ArrangeCompanions();
+        },
+        this);
     scrollBar_->setRange(0, model_->scrollRange());
     scrollBar_->setPageStep(model_->board.layout.rowHeight);
     canvas_->SetBackground(model_->board.colours.background);
@@ -288,14 +296,18 @@ void TKokubanForm::BuildPanel() {
     comboBox1_->setGeometry(750, 55, 145, 22);
     comboBox1_->setToolTip(QStringLiteral("先頭が現在の声です。ここでは声の交代はできません。"));
     comboBox1_->setFocusPolicy(Qt::NoFocus);
-    for (const auto& description : voice_->Voices()) {
-        comboBox1_->addItem(Q(description));
-    }
     connect(comboBox1_, &QComboBox::activated, this, [this](int) {
         // The engine's default voice always speaks: the list only shows it.
         comboBox1_->setCurrentIndex(0);
         memo2_->setFocus();
     });
+}
+
+void TKokubanForm::FillVoiceList() {
+    comboBox1_->clear();
+    for (const auto& description : voice_->Voices()) {
+        comboBox1_->addItem(Q(description));
+    }
 }
 
 void TKokubanForm::BuildMenu() {
@@ -327,6 +339,7 @@ void TKokubanForm::BuildMenu() {
     startAction_->setEnabled(false);
     add(speech, QStringLiteral("音声入力終了(&E)"), [this] { model_->E1Click(); });
     add(speech, QStringLiteral("読み上げ(&V)"), [this] { model_->R2Click(); });
+    add(speech, QStringLiteral("説明(&E)"), [this] { model_->ExplainRequest(); });
     panelAction_ =
         add(speech, QStringLiteral("SpeechPanelを表示(&P)"), [this] { ToggleSpeechPanel(); });
     panelAction_->setCheckable(true);
@@ -382,18 +395,110 @@ void TKokubanForm::ResizeBoard() {
     scrollBar_->setGeometry(width - 25, panel1_->isVisible() ? Kokuban::kSpeechPanelHeight : 0, 25,
                             height - (panel1_->isVisible() ? Kokuban::kSpeechPanelHeight : 0));
     board_->setGeometry(0, 0, width - 25, height);
-    if (image_.size() != board_->size()) {
-        canvas_->End();
-        image_ = QImage(board_->size(), QImage::Format_RGB32);
-        canvas_->SetDevice(&image_);
-        model_->SetClientSize(image_.width(), image_.height());
+    sideways_->setGeometry(0, height - kSidewaysBarHeight, width - 25, kSidewaysBarHeight);
+    if (canvas_->viewSize() != board_->size()) {
+        canvas_->SetViewSize(board_->size());
+        model_->SetClientSize(board_->width(), board_->height());
         model_->FormPaint();
+    }
+    UpdateSidewaysBar();
+}
+
+// The part of the board a child sees: below the speech panel, above the sideways bar.
+QRect TKokubanForm::Band() const {
+    const int top = panel1_->isVisible() ? Kokuban::kSpeechPanelHeight : 0;
+    const int bottom = board_->height() - (sideways_->isVisible() ? kSidewaysBarHeight : 0);
+    return QRect(0, top, board_->width(), std::max(bottom - top, 1));
+}
+
+void TKokubanForm::UpdateSidewaysBar() {
+    const QRect content = canvas_->content();
+    const int cell = std::max(model_->board.layout.cellWidth, 1);
+    const int range =
+        content.isEmpty() ? 0 : std::max(content.right() + 1 + cell / 2 - board_->width(), 0);
+    sideways_->setRange(0, range);
+    sideways_->setSingleStep(cell);
+    sideways_->setPageStep(board_->width());
+    sideways_->setVisible(range > 0);
+}
+
+// The view moves over the image: sideways by the bar, and downwards by an offset below the
+// scroll position. The board's own scroll position stays where it was, so that Delete clears a
+// board that only the drawing has moved; the user's scrolling starts from what is in view.
+void TKokubanForm::SetViewOffset(QPoint offset) {
+    board_->SetOffset({board_->offset().x(), offset.y()});
+    sideways_->setValue(offset.x());
+    const QSignalBlocker blocker(scrollBar_);
+    scrollBar_->setValue(model_->scrollPosition() + offset.y());
+}
+
+// A pause of a drawing: the cells written since the last pause come into view, and the
+// companions step aside.
+void TKokubanForm::ShowProgress() {
+    UpdateSidewaysBar();
+    const QRect recent = canvas_->TakeRecent();
+    if (model_->drawing()) {
+        SetViewOffset(Revealed(recent, board_->offset(), Band(), true));
+    }
+    ArrangeCompanions();
+    board_->repaint();
+}
+
+// A finished calculation: its lowest row, the answer of the columns, with as much of the
+// working above it as fits. The expression line with its answer is a scroll away.
+void TKokubanForm::ShowFinishedWork() {
+    UpdateSidewaysBar();
+    const QRect band = Band();
+    const QRect content = canvas_->content();
+    const QRect lowest = canvas_->LowestRow(model_->board.layout.textHeight);
+    const QPoint offset =
+        Revealed(QRect(lowest.left(), content.top(), lowest.width(), content.height()),
+                 board_->offset(), band, true);
+    SetViewOffset(offset);
+}
+
+// While an expression is typed, the cell that takes the next character stays in view.
+void TKokubanForm::FollowEntry() {
+    UpdateSidewaysBar();
+    const BoardLayout& l = model_->board.layout;
+    const QRect typed(QPoint(l.originX - l.cellWidth, model_->state.nextEntryY),
+                      QPoint(l.nextEntryX + l.cellWidth, model_->state.nextEntryY + l.textHeight));
+    SetViewOffset({Revealed(typed, board_->offset(), Band(), true).x(), 0});
+}
+
+// The offset below the scroll position becomes part of it, before the user scrolls on.
+void TKokubanForm::FoldViewOffset() {
+    const int below = board_->offset().y();
+    if (below != 0 && !model_->state.entryOpen) {
+        board_->SetOffset({board_->offset().x(), 0});
+        model_->ScrollTo(model_->scrollPosition() + below);
     }
 }
 
+void TKokubanForm::Wheel(int notches, bool sideways) {
+    if (sideways) {
+        sideways_->setValue(sideways_->value() - notches * sideways_->singleStep());
+        return;
+    }
+    RunPaced([&] {
+        FoldViewOffset();
+        for (int i = 0; i < std::abs(notches); ++i) {
+            notches > 0 ? model_->ScrollUp() : model_->ScrollDown();
+        }
+    });
+}
+
 void TKokubanForm::RunPaced(const std::function<void()>& work) {
+    // Whatever comes next may change the board under the marks.
+    walk_->End();
     pacer_->Begin();
+    const int drawn = model_->calculationsDrawn();
     work();
+    if (model_->calculationsDrawn() != drawn) {
+        ShowFinishedWork();
+    } else if (model_->state.entryOpen) {
+        FollowEntry();
+    }
     model_->HandleHeldRecognitions();
     pacer_->End();
     canvas_->SetBackground(model_->board.colours.background);
@@ -401,9 +506,15 @@ void TKokubanForm::RunPaced(const std::function<void()>& work) {
         pendingResize_ = false;
         ResizeBoard();
     }
+    UpdateSidewaysBar();
+    ArrangeCompanions();
 }
 
 // Host.
+
+bool TKokubanForm::ExplainOnBoard() {
+    return walk_->Start();
+}
 
 void TKokubanForm::ShowMessage(const std::string& text, const std::string& caption,
                                MessageIcon icon) {
@@ -427,10 +538,18 @@ void TKokubanForm::ClearMemo2() {
 }
 
 void TKokubanForm::BoardChanged() {
+    if (caretTick_) {
+        const BoardLayout& l = model_->board.layout;
+        board_->update(QRect(l.nextEntryX, model_->state.nextEntryY, l.digitWidth, l.textHeight)
+                           .translated(-board_->offset()));
+        return;
+    }
     board_->update();
+    UpdateSidewaysBar();
 }
 
 void TKokubanForm::SetScrollPosition(int position) {
+    board_->SetOffset({board_->offset().x(), 0});
     const QSignalBlocker blocker(scrollBar_);
     scrollBar_->setValue(position);
 }
@@ -658,6 +777,7 @@ std::string TKokubanForm::Memo1Text() const {
 }
 
 void TKokubanForm::SetInputLevel(int level) {
+    spVolumeBar_->setTextVisible(false);
     spVolumeBar_->setValue(std::clamp(level, 0, 100));
 }
 
@@ -695,9 +815,21 @@ void TKokubanForm::SetRecognizer(std::unique_ptr<Recognizer> recognizer,
     recognizer_ = std::move(recognizer);
     model_->SpeechSetup(*recognizer_, grammarPath);
     recognizer_->SetListener(this);
+    // Says so until the first level comes, which shows that the microphone is heard.
+    spVolumeBar_->setFormat(model_->voiceInputUnavailable() ? QStringLiteral("音声入力できません")
+                                                            : QStringLiteral("音声入力できます"));
+    spVolumeBar_->setTextVisible(true);
+}
+
+void TKokubanForm::VoiceInputPreparing() {
+    spVolumeBar_->setFormat(QStringLiteral("音声入力の準備中…"));
+    spVolumeBar_->setTextVisible(true);
 }
 
 void TKokubanForm::OnRecognition(const Recognition& recognition) {
+    if (walk_->Heard(recognition)) {
+        return;
+    }
     RunPaced([&] { model_->OnRecognition(recognition); });
 }
 
@@ -706,10 +838,34 @@ void TKokubanForm::OnInputLevel(int level) {
 }
 
 void TKokubanForm::OnRecognizerLost(const std::string& reason) {
+    spVolumeBar_->setFormat(QStringLiteral("音声入力できません"));
+    spVolumeBar_->setTextVisible(true);
     RunPaced([&] { model_->OnRecognizerLost(reason); });
 }
 
 void TKokubanForm::KeyDown(const QKeyEvent& event) {
+    if (walk_->KeyDown(event)) {
+        return;
+    }
+    // E, which the key map leaves free, asks for the explanation.
+    if (event.key() == Qt::Key_E && event.modifiers() == Qt::NoModifier) {
+        RunPaced([this] { model_->ExplainRequest(); });
+        return;
+    }
+    // Page Up and Page Down, which the key map leaves free, scroll by what the board shows.
+    if ((event.key() == Qt::Key_PageUp || event.key() == Qt::Key_PageDown) &&
+        (event.modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        const int page = event.key() == Qt::Key_PageUp ? -Band().height() : Band().height();
+        RunPaced([&] {
+            FoldViewOffset();
+            model_->ScrollTo(model_->scrollPosition() + page);
+        });
+        return;
+    }
+    if ((event.key() == Qt::Key_Up || event.key() == Qt::Key_Down) &&
+        event.modifiers() == Qt::NoModifier) {
+        RunPaced([this] { FoldViewOffset(); });
+    }
     const int key = VirtualKey(event);
     if (key == 0) {
         return;
@@ -725,7 +881,7 @@ void TKokubanForm::KeyDown(const QKeyEvent& event) {
 bool TKokubanForm::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Resize && watched == centralWidget()) {
         ResizeBoard();
-        PlaceCompanions(160, face_->frameGeometry().width() + 20);
+        PlaceCompanions(false);
     }
     if ((event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) &&
         watched->isWidgetType() &&
@@ -776,7 +932,10 @@ void TKokubanForm::Timer1Timer() {
     if (pacer_->active()) {
         return;
     }
+    // A tick draws at most the entry cursor: only its cell goes to the screen again.
+    caretTick_ = true;
     model_->Timer1Timer();
+    caretTick_ = false;
     // Keys belong to the key map: the companions give the focus back, unless a panel button
     // is being handled.
     const QWidget* active = QApplication::activeWindow();
@@ -799,31 +958,75 @@ void TKokubanForm::ReadingLevel(int level) {
 
 // The face stays beside the board: placed on a resize, and, a little differently, when the
 // window has moved.
-void TKokubanForm::PlaceCompanions(int faceTopOffset, int faceRightOffset) {
-    if (closing_) {
+void TKokubanForm::PlaceCompanions(bool moved) {
+    if (companions_.empty()) {
         return;
     }
     const QRect frame = frameGeometry();
-    if (face_->windowState() == Qt::WindowNoState) {
-        face_->move(frame.right() + 1 - faceRightOffset, frame.top() + faceTopOffset);
+    const QPoint homes[] = {
+        moved ? FacePlaceOnMove(frame) : FacePlaceOnResize(frame, face_->frameGeometry().size()),
+        InputPanelPlace(frame), StepWindowPlace(frame)};
+    for (size_t i = 0; i < std::size(homes); ++i) {
+        companions_[i].home = homes[i];
+        companions_[i].placed = companions_[i].window->pos();
     }
-    if (input_->windowState() == Qt::WindowNoState) {
-        input_->move(frame.left() + frame.width() - 200, frame.top() + frame.height() - 220);
+    ArrangeCompanions();
+}
+
+// The part of the work in view, on the screen.
+QRect TKokubanForm::WorkOnScreen() const {
+    const QPoint offset = board_->offset();
+    const QRect work = canvas_->ContentWithin(Band().translated(offset)).translated(-offset);
+    return work.isEmpty() ? QRect() : QRect(board_->mapToGlobal(work.topLeft()), work.size());
+}
+
+// Each companion at its own place unless that covers the work or one placed before it; the
+// face first, so that it is always seen while it speaks.
+void TKokubanForm::ArrangeCompanions() {
+    const QScreen* screen = this->screen();
+    if (closing_ || companions_.empty() || screen == nullptr) {
+        return;
+    }
+    std::vector<CompanionPlace*> shown;
+    std::vector<QRect> wanted;
+    for (CompanionPlace& companion : companions_) {
+        QWidget* window = companion.window;
+        if (window->pos() != companion.placed) {
+            companion.home = window->pos();
+            companion.placed = window->pos();
+        }
+        if (window->isVisible() && window->windowState() == Qt::WindowNoState) {
+            shown.push_back(&companion);
+            wanted.emplace_back(companion.home, window->frameGeometry().size());
+        }
+    }
+    const std::vector<QRect> placed =
+        PlaceBeside(screen->availableGeometry(), WorkOnScreen(), wanted);
+    for (size_t i = 0; i < shown.size(); ++i) {
+        if (shown[i]->window->pos() != placed[i].topLeft()) {
+            shown[i]->window->move(placed[i].topLeft());
+        }
+        shown[i]->placed = placed[i].topLeft();
     }
 }
 
 void TKokubanForm::moveEvent(QMoveEvent* event) {
     QMainWindow::moveEvent(event);
-    PlaceCompanions(140, 160);
+    PlaceCompanions(true);
 }
 
 void TKokubanForm::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
-    PlaceCompanions(160, face_->frameGeometry().width() + 20);
-    face_->show();
-    input_->show();
-    // Without a window manager a window never becomes active; greet on the first show then.
-    QTimer::singleShot(0, this, [this] {
+    // The companions and the greeting come after the board's first frame, which they would
+    // otherwise hold up.
+    AfterFirstPaint(board_, [this] {
+        if (!face_->LoadPictures(QStringLiteral(":/face/"))) {
+            messageSink_(QStringLiteral("Could not load or display bitmap"), QString(), false);
+        }
+        face_->show();
+        input_->show();
+        PlaceCompanions(false);
+        // Without a window manager a window never becomes active; greet on the first show then.
         if (isVisible()) {
             model_->FormActivate();
         }
@@ -846,8 +1049,11 @@ void TKokubanForm::closeEvent(QCloseEvent* event) {
     s.TOP = bounds.y();
     s.HEIGHT = bounds.height();
     s.WIDTH = bounds.width();
-    s.BLEFT = senEx_->pos().x();
-    s.BTOP = senEx_->pos().y();
+    // Where the example window belongs, not where it stepped aside to.
+    const CompanionPlace& place = companions_.back();
+    const QPoint example = senEx_->pos() == place.placed ? place.home : senEx_->pos();
+    s.BLEFT = example.x();
+    s.BTOP = example.y();
     if (!store_->Save(s)) {
         messageSink_(QStringLiteral("設定を保存できませんでした。\n") + Q(store_->path()) +
                          QStringLiteral("\n") + Q(store_->lastError()),

@@ -9,7 +9,9 @@
 #include <functional>
 #include <memory>
 #include <set>
+#include <vector>
 
+#include "app/BoardView.h"
 #include "app/QtCanvas.h"
 #include "app/WindowPacer.h"
 #include "core/Kokuban_v24/Kokuban.h"
@@ -28,7 +30,7 @@ class QToolButton;
 
 namespace kazu {
 
-class BoardView;
+class ExplanationWalk;
 class HelpWindow;
 class TFaceS;
 class TSenExForm;
@@ -49,8 +51,11 @@ class TKokubanForm : public QMainWindow,
     ~TKokubanForm() override;
 
     Kokuban& model() { return *model_; }
-    const QImage& boardImage() const { return image_; }
+    // The board's image, from the board's top-left corner; it may reach beyond the view.
+    const QImage& boardImage() const { return canvas_->image(); }
     QScrollBar* scrollBar() const { return scrollBar_; }
+    QScrollBar* sidewaysBar() const { return sideways_; }
+    BoardView* boardView() const { return board_; }
     Voice& voice() { return *voice_; }
 
     // Tests replace the message box.
@@ -81,10 +86,16 @@ class TKokubanForm : public QMainWindow,
     void CloseProgram() override;
     void PrintBoard() override;
     bool SettingsDialogOpen() const override;
+    bool ExplainOnBoard() override;
+    ExplanationWalk* explanationWalk() const { return walk_; }
 
     // Voice input: the form keeps the recogniser and runs its recognitions as it runs keys,
     // so that input during a drawing's pauses waits for the drawing.
     void SetRecognizer(std::unique_ptr<Recognizer> recognizer, const std::string& grammarPath);
+    // Until SetRecognizer, the input level bar says that voice input is being made ready.
+    void VoiceInputPreparing();
+    // The voice list, once the voice has loaded (asking earlier would wait for the load).
+    void FillVoiceList();
     void OnRecognition(const Recognition& recognition) override;
     void OnInputLevel(int level) override;
     void OnRecognizerLost(const std::string& reason) override;
@@ -150,8 +161,7 @@ class TKokubanForm : public QMainWindow,
     // Before the model, which lets go of it when destroyed.
     std::unique_ptr<Recognizer> recognizer_;
     std::unique_ptr<Kokuban> model_;
-    QImage image_;
-    std::unique_ptr<QtCanvas> canvas_;
+    std::unique_ptr<BoardCanvas> canvas_;
     WindowPacer* pacer_ = nullptr;
     TFaceS* face_ = nullptr;
     TInputForm* input_ = nullptr;
@@ -159,9 +169,22 @@ class TKokubanForm : public QMainWindow,
     TJoukenSetForm* jouken_ = nullptr;
     BoardView* board_ = nullptr;
     QScrollBar* scrollBar_ = nullptr;
+    QScrollBar* sideways_ = nullptr;
+    static constexpr int kSidewaysBarHeight = 25;
+    // Each companion's own place and where it was last put. The face's, the panel's and the
+    // step window's follow the main window; one found elsewhere than it was put was moved by
+    // the user, and that is its own place now.
+    struct CompanionPlace {
+        QWidget* window = nullptr;
+        QPoint home;
+        QPoint placed;
+    };
+    // The face, the input panel, the step window, the example window: who stays in view first.
+    std::vector<CompanionPlace> companions_;
     QTimer timer1_;
     QRect prevBounds_;
     bool closing_ = false;
+    bool caretTick_ = false;  // Timer1Timer is running
     bool pendingResize_ = false;
     // The key press last handled and the widget it has reached on its way up to the window.
     const QEvent* keyOnItsWay_ = nullptr;
@@ -170,6 +193,7 @@ class TKokubanForm : public QMainWindow,
     std::set<int> keysDownElsewhere_;
     MessageSink messageSink_;
     HelpWindow* help_ = nullptr;
+    ExplanationWalk* walk_ = nullptr;
 
     // The speech panel.
     QFrame* panel1_ = nullptr;
@@ -198,7 +222,17 @@ class TKokubanForm : public QMainWindow,
     void FontDialog1Apply(const QFont& font);
     void Timer1Timer();
     bool PreviewKey(QWidget* widget, QKeyEvent* key);
-    void PlaceCompanions(int faceTopOffset, int faceRightOffset);
+    void PlaceCompanions(bool moved);
+    void ArrangeCompanions();
+    QRect WorkOnScreen() const;
+    QRect Band() const;
+    void UpdateSidewaysBar();
+    void SetViewOffset(QPoint offset);
+    void ShowProgress();
+    void ShowFinishedWork();
+    void FollowEntry();
+    void FoldViewOffset();
+    void Wheel(int notches, bool sideways);
 };
 
 }  // namespace kazu

@@ -11,8 +11,8 @@
 #include "app/Bunex.h"
 #include "app/Paths.h"
 #include "app/QtCanvas.h"
+#include "app/RenderHost.h"
 #include "core/Kokuban_v24/Kokuban.h"
-#include "core/Kokuban_v24/QuietHost.h"
 #include "core/RecordingCanvas.h"
 #include "core/Settings.h"
 
@@ -26,33 +26,6 @@ const char* const kRenderUsage =
     "       [--example [--patterns FILE]]   the word-problem example window instead\n";
 
 namespace {
-
-// Messages and speech go to standard error, one line each, in the order they happen; the
-// first, measuring pass keeps quiet.
-class RenderHost : public QuietHost, public Voice {
-  public:
-    explicit RenderHost(bool echo) : echo_(echo) {}
-
-    void ShowMessage(const std::string& text, const std::string& caption, MessageIcon) override {
-        if (echo_) {
-            std::cerr << "message " << QuotedText(caption) << " " << QuotedText(text) << "\n";
-        }
-    }
-
-    void Speak(const std::string& text, int) override {
-        if (echo_) {
-            std::cerr << "speak " << QuotedText(text) << "\n";
-        }
-    }
-    void Skip(const std::string&, int) override {}
-    void SetRate(int) override {}
-    void SetVolume(int) override {}
-    std::vector<std::string> Voices() override { return {}; }
-    void SetListener(VoiceListener*) override {}
-
-  private:
-    bool echo_;
-};
 
 struct RenderOptions {
     QString expression;
@@ -172,12 +145,6 @@ std::string MetricsLine(const BoardLayout& l) {
            " cellWidth=" + std::to_string(l.cellWidth) +
            " rowHeight=" + std::to_string(l.rowHeight) + " originX=" + std::to_string(l.originX) +
            " originY=" + std::to_string(l.originY);
-}
-
-// A calculation stands on the board: "=" was accepted and, for a division, its working fit.
-bool Calculated(const Kokuban& model) {
-    return model.state.entry.drawReady && !model.state.entryOpen &&
-           model.division.status != DivisionStatus::kOverflow;
 }
 
 void TypeExpression(const RenderOptions& options, Kokuban& model) {

@@ -15,11 +15,12 @@ const QString kBlack = QStringLiteral("black");
 
 }  // namespace
 
-TInputForm::TInputForm(TKokubanForm& main) : ToolWindow(&main, QSize(174, 155)), main_(main) {
+// One row below the buttons of the calculator holds the explanation's button.
+TInputForm::TInputForm(TKokubanForm& main) : ToolWindow(&main, QSize(174, 177)), main_(main) {
     setWindowTitle(QStringLiteral("入力パネル　▼Ｆ８▲"));
     auto* panel = new QFrame(client());
     panel->setObjectName(QStringLiteral("panel"));
-    panel->setGeometry(0, 0, 174, 155);
+    panel->setGeometry(0, 0, 174, 177);
     panel->setStyleSheet(
         QStringLiteral("QFrame#panel { background: lime; border: 2px outset #40c040; }"));
 
@@ -66,6 +67,8 @@ TInputForm::TInputForm(TKokubanForm& main) : ToolWindow(&main, QSize(174, 155)),
                 main_.RunPaced([this] { main_.SokudoClick(); });
                 GiveFocusBack();
             });
+    CommandButton(QStringLiteral("説明Ｅ"), {4, 151, 162, 20}, kBlue,
+                  QStringLiteral("計算のしかたを説明する"), &Kokuban::ExplainRequest);
 }
 
 QPushButton* TInputForm::AddButton(const QString& caption, QRect bounds, const QString& colour,

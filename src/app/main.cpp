@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "app/Explain.h"
+#include "app/FirstFrame.h"
 #include "app/Hear.h"
 #include "app/Kokuban_v24.h"
 #include "app/Paths.h"
@@ -17,6 +19,7 @@
 #include "app/Say.h"
 #include "app/SingleInstance.h"
 #include "core/Leftovers.h"
+#include "speech/JuliusGrammarCache.h"
 #include "speech/JuliusRecognizer.h"
 #include "speech/OpenJTalkVoice.h"
 
@@ -35,8 +38,8 @@ bool IsRender(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     if (argc > 1 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
-        std::printf("usage: kazuchan            open the blackboard window\n%s%s%s",
-                    kazu::kRenderUsage, kazu::kSayUsage, kazu::kHearUsage);
+        std::printf("usage: kazuchan            open the blackboard window\n%s%s%s%s",
+                    kazu::kRenderUsage, kazu::kExplainUsage, kazu::kSayUsage, kazu::kHearUsage);
         return 0;
     }
     if (IsRender(argc, argv)) {
@@ -46,6 +49,13 @@ int main(int argc, char** argv) {
         // The example window is a widget, drawn without being shown.
         QApplication app(argc, argv);
         return kazu::RunRender(QCoreApplication::arguments().mid(2));
+    }
+    if (argc > 1 && std::strcmp(argv[1], "--explain") == 0) {
+        if (std::getenv("QT_QPA_PLATFORM") == nullptr) {
+            setenv("QT_QPA_PLATFORM", "offscreen", 1);  // --out draws the board, never shown
+        }
+        QGuiApplication app(argc, argv);
+        return kazu::RunExplain(QCoreApplication::arguments().mid(2));
     }
     if (argc > 1 && std::strcmp(argv[1], "--hear") == 0) {
         if (std::getenv("QT_QPA_PLATFORM") == nullptr) {
@@ -92,19 +102,38 @@ int main(int argc, char** argv) {
     kazu::RemoveLeftovers(QDir::tempPath().toStdString(), kazu::kWorkFolderPrefix);
     auto store = std::make_unique<kazu::SettingsStore>(kazu::ProgramFolder().toStdString(),
                                                        kazu::UserConfigFolder().toStdString());
-    kazu::TKokubanForm form(std::move(store), std::make_unique<kazu::OpenJTalkVoice>());
-    // The grammar is looked up in the current folder first, then among the program's data.
-    auto listening = kazu::JuliusRecognizer::Config::Installed(kazu::ProgramFolder());
-    listening.locate = [](const QString& name) {
-        return QFile::exists(name) ? name : kazu::FindDataFile(name);
-    };
-    form.SetRecognizer(std::make_unique<kazu::JuliusRecognizer>(listening), "KAZUGrammar.xml");
+    // The voice loads on its own thread once the board is up (it would take the other core
+    // from the first frame); its list is filled once it has.
+    auto voice = std::make_unique<kazu::OpenJTalkVoice>(
+        kazu::OpenJTalkPaths::Installed(), nullptr, kazu::OpenJTalkVoice::LoadStart::kOnRequest);
+    kazu::OpenJTalkVoice* loading = voice.get();
+    kazu::TKokubanForm form(std::move(store), std::move(voice));
+    QObject::connect(loading, &kazu::OpenJTalkVoice::loaded, &form,
+                     [&form] { form.FillVoiceList(); });
     QObject::connect(&instance, &kazu::SingleInstance::anotherStartAttempted, &form, [&form] {
         form.showNormal();
         form.raise();
         form.activateWindow();
     });
     form.show();
+    // The grammars are compiled (or found compiled) off the window's thread once the window is
+    // up; the recogniser joins the window when they are ready.
+    const char* const grammar = "KAZUGrammar.xml";
+    auto listening = kazu::JuliusRecognizer::Config::Installed(kazu::ProgramFolder());
+    // Looked up in the current folder first, then among the program's data.
+    listening.locate = [](const QString& name) {
+        return QFile::exists(name) ? name : kazu::FindDataFile(name);
+    };
+    listening.cacheFolder = kazu::UserGrammarCacheFolder();
+    auto recognizer = std::make_unique<kazu::JuliusRecognizer>(listening);
+    QObject::connect(
+        recognizer.get(), &kazu::JuliusRecognizer::prepared, &form,
+        [&] { form.SetRecognizer(std::move(recognizer), grammar); }, Qt::SingleShotConnection);
+    form.VoiceInputPreparing();
+    kazu::AfterFirstPaint(form.boardView(), [&] {
+        loading->StartLoading();
+        recognizer->Prepare(grammar);
+    });
     app.exec();
     return 0;
 }

@@ -72,7 +72,7 @@ void InputPanelTest::windowAndButtons() {
     FormFixture f;
     TInputForm* panel = f.form().inputPanel();
     QCOMPARE(panel->windowTitle(), QStringLiteral("入力パネル　▼Ｆ８▲"));
-    QCOMPARE(panel->client()->size(), QSize(174, 155));
+    QCOMPARE(panel->client()->size(), QSize(174, 177));
     QVERIFY(panel->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     QVERIFY(!panel->windowFlags().testFlag(Qt::WindowCloseButtonHint));
     QVERIFY(panel->isVisible());
@@ -93,6 +93,7 @@ void InputPanelTest::windowAndButtons() {
         {"＝", {56, 122, 31, 25}, "キーボードでは<Enter>を押します。"},
         {"読Ｖ", {90, 126, 34, 20}, "式を読み上げる"},
         {"条件Ｊ", {126, 126, 40, 20}, "条件設定ダイアログを開く"},
+        {"説明Ｅ", {4, 151, 162, 20}, "計算のしかたを説明する"},
     };
     for (const auto& e : expected) {
         QPushButton* button = panel->Button(QString::fromUtf8(e.caption));
@@ -101,7 +102,7 @@ void InputPanelTest::windowAndButtons() {
         QCOMPARE(button->toolTip(), QString::fromUtf8(e.hint));
         QCOMPARE(button->focusPolicy(), Qt::NoFocus);
     }
-    QCOMPARE(panel->findChildren<QPushButton*>().size(), 23);
+    QCOMPARE(panel->findChildren<QPushButton*>().size(), 24);
 }
 
 // Random expressions, clicked and then typed: the same calculation and the same board, pixel
@@ -217,7 +218,8 @@ void InputPanelTest::timerGivesTheFocusBackUnlessThePanelIsInUse() {
 void InputPanelTest::followsTheMainWindowAndF8MinimisesIt() {
     FormFixture f;
     TInputForm* panel = f.form().inputPanel();
-    f.form().resize(700, 500);
+    // Tall enough that the panel's place lies below the face's.
+    f.form().resize(700, 560);
     f.form().move(40, 30);
     QTRY_VERIFY([&] {
         const QRect main = f.form().frameGeometry();

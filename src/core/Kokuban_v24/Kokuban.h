@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <optional>
 #include <random>
 #include <string>
 
@@ -61,6 +62,9 @@ class Host : public BoardHost {
     virtual void CloseProgram() = 0;
     virtual void PrintBoard() = 0;
     virtual bool SettingsDialogOpen() const = 0;
+    // Walks the explanation of the finished calculation over the board; false when this host
+    // has no board to walk it on.
+    virtual bool ExplainOnBoard() { return false; }
 };
 
 class Kokuban : public VoiceListener, public RecognizerListener {
@@ -173,6 +177,8 @@ class Kokuban : public VoiceListener, public RecognizerListener {
 
     // Set while a calculation is being drawn with its pauses.
     bool drawing() const { return drawing_; }
+    // How many calculations "=" has drawn: the window shows each one's working when it ends.
+    int calculationsDrawn() const { return calculationsDrawn_; }
     // Voice input. SpeechSetup is the window's start-up step; the recogniser lives as long as
     // the owner.
     void SpeechSetup(Recognizer& recognizer, const std::string& grammarPath);
@@ -204,8 +210,11 @@ class Kokuban : public VoiceListener, public RecognizerListener {
     int scrollPosition_ = 0;
     int scrollRange_ = 0;
     bool drawing_ = false;
+    int calculationsDrawn_ = 0;
     Recognizer* recognizer_ = nullptr;
     bool voiceUnavailable_ = true;
+    // Voice input was switched on or off before the recogniser was ready: done once it is.
+    std::optional<bool> switchWhenReady_;
     bool resumePending_ = false;
     bool hearing_ = false;
     // Set only while FeedSpoken enters recognised text, whose characters are not echoed.

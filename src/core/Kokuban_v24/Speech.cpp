@@ -144,6 +144,10 @@ void Kokuban::HelpSpeak() {
 }
 
 void Kokuban::ExplainRequest() {
+    // The teacher switches the explanation on; until then the reply stays as it always was.
+    if (settings.EXPLAIN_FLAG == 1 && !state.entryOpen && host_.ExplainOnBoard()) {
+        return;
+    }
     SpeakText(state.entryOpen ? "まず、式の計算をしてください。"
                               : "ごめんなさい。説明の準備がまだなんです。",
               250);
