@@ -125,8 +125,12 @@ void DivisionBuilder::SetUp() {
     }
     if (shift > 0) {
         Step& move = b_.AddStep(StepKind::Point, Phrase::PointMovedDivisor, {Num(shift)});
+        move.reads.push_back({rowDivisor_, 0, true});
         b_.Strike({rowDivisor_, 0, true});
+        // The divisor's point, moved behind its last digit: it is a whole number now.
+        move.writes.push_back(b_.Write(rowDivisor_, -shift, '.', CellRole::Point));
         if (a > 0) {
+            move.reads.push_back({rowDividend_, origin_, true});
             b_.Strike({rowDividend_, origin_, true});
         }
         for (; lowest > 0; --lowest) {
