@@ -43,6 +43,15 @@ std::string ElevenToNineteen(std::string text) {
                  {{"に10に", "22"}, {"ご自由に", "52"}, {"を自由に", "52"}, {"自由に", "12"}});
 }
 
+// 二 to 九, and さん, as digits; 一 and the zeros are each caller's own.
+std::string TwoToNine(std::string text) {
+    text = ReplaceAll(std::move(text), "さん", "3");
+    for (int d = 2; d <= 9; ++d) {
+        text = ReplaceAll(std::move(text), kKanjiDigits[d], kDigits[d]);
+    }
+    return text;
+}
+
 // Tens followed by a word that sounds like 2, 5 or 3: column by column.
 std::string TensAndHomophones(std::string text) {
     const std::array<std::pair<const char*, const char*>, 4> columns = {
@@ -71,18 +80,7 @@ std::string KanjiNumbers(std::string text) {
         text = ReplaceAll(std::move(text), std::string("十") + kKanjiDigits[d],
                           std::string("1") + kDigits[d]);
     }
-    return Apply(std::move(text), {{"例は", "0"},
-                                   {"一", "1"},
-                                   {"二", "2"},
-                                   {"三", "3"},
-                                   {"さん", "3"},
-                                   {"四", "4"},
-                                   {"五", "5"},
-                                   {"六", "6"},
-                                   {"七", "7"},
-                                   {"八", "8"},
-                                   {"九", "9"},
-                                   {"十", "10"}});
+    return Apply(TwoToNine(Apply(std::move(text), {{"例は", "0"}, {"一", "1"}})), {{"十", "10"}});
 }
 
 bool InAlphabet(char ch) {
@@ -197,17 +195,8 @@ int CheckSpokenExpression(const std::string& input) {
 }
 
 std::string SpokenDigitsToSymbols(const std::string& text) {
-    return Apply(ZeroWords(Apply(text, {{"例は", "0"}, {"れいは", "0"}, {"一", "1"}})),
-                 {{"二", "2"},
-                  {"三", "3"},
-                  {"さん", "3"},
-                  {"四", "4"},
-                  {"五", "5"},
-                  {"六", "6"},
-                  {"七", "7"},
-                  {"八", "8"},
-                  {"九", "9"},
-                  {"十二", "12"},
+    return Apply(TwoToNine(ZeroWords(Apply(text, {{"例は", "0"}, {"れいは", "0"}, {"一", "1"}}))),
+                 {{"十二", "12"},
                   {"十", "10"},
                   {"かける", "*"},
                   {"掛ける", "*"},

@@ -186,11 +186,11 @@ ListenEvent::Kind CaptureSoundServer(const std::string& device, int out) {
     if (pa_context_connect(context, nullptr, PA_CONTEXT_NOFLAGS, nullptr) >= 0 &&
         Await(loop, context, nullptr,
               [&] { return pa_context_get_state(context) == PA_CONTEXT_READY; })) {
-        const pa_sample_spec spec{PA_SAMPLE_S16LE, 16000, 1};
+        const pa_sample_spec format{PA_SAMPLE_S16LE, 16000, 1};
         pa_buffer_attr attributes;
         std::memset(&attributes, 0xFF, sizeof attributes);  // the server's defaults...
         attributes.fragsize = kMicrophoneBlock;             // ...but one block per wake-up
-        stream = pa_stream_new(context, "listen", &spec, nullptr);
+        stream = pa_stream_new(context, "listen", &format, nullptr);
         if (stream != nullptr &&
             pa_stream_connect_record(stream, device.c_str(), &attributes,
                                      PA_STREAM_ADJUST_LATENCY) >= 0 &&
