@@ -553,6 +553,8 @@ bool WriteAll(int fd, const std::string& bytes) {
     return true;
 }
 
+}  // namespace
+
 // Writes a temporary file beside the target and renames it over the target, so that a
 // crash or a full disk leaves either the old file or the new one, never half of one.
 bool WriteAtomically(const std::string& target, const std::string& bytes, std::string& error) {
@@ -593,8 +595,6 @@ bool WriteAtomically(const std::string& target, const std::string& bytes, std::s
     }
     return true;
 }
-
-}  // namespace
 
 SettingsStore::SettingsStore(std::string programFolder, std::string userConfigFolder)
     : programFolder_(std::move(programFolder)), userConfigFolder_(std::move(userConfigFolder)) {

@@ -57,6 +57,10 @@ AppSettings ParseSettings(const std::string& fileBytes);
 // there are replaced in place, other lines stay, missing sections and keys are added.
 std::string RenderSettings(const std::string& existingBytes, const AppSettings& settings);
 
+// Writes `bytes` to a temporary file beside `target`, flushes it and renames it over `target`;
+// false with `error` set (and `target` untouched) when that fails. The practice record too.
+bool WriteAtomically(const std::string& target, const std::string& bytes, std::string& error);
+
 // Where the file lives and how it is read and written.
 class SettingsStore {
   public:
