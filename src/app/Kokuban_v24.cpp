@@ -33,6 +33,7 @@
 #include "app/Joukenv24_.h"
 #include "app/KeyTranslation.h"
 #include "app/Memo.h"
+#include "app/Notebook.h"
 #include "app/Paths.h"
 #include "app/Placement.h"
 #include "app/Sikiinpv.h"
@@ -325,6 +326,8 @@ void TKokubanForm::BuildMenu() {
     QMenu* board = menuBar()->addMenu(QStringLiteral("黒板(&F)"));
     add(board, QStringLiteral("印刷(&P)..."), [this] { Print1Click(); });
     add(board, QStringLiteral("ページ設定(&R)..."), nullptr);
+    add(board, QStringLiteral("ノートで練習(&N)"), [this] { OpenNotebook(); });
+    add(board, QStringLiteral("学習の記録(&P)"), [this] { ShowRecord(); });
     add(board, QStringLiteral("画面を直前の大きさにする(&Y)"), [this] { Y1Click(); });
     add(board, QStringLiteral("画面を最大化する(&Z)"), [this] { Z1Click(); });
     add(
@@ -514,6 +517,20 @@ void TKokubanForm::RunPaced(const std::function<void()>& work) {
 
 bool TKokubanForm::ExplainOnBoard() {
     return walk_->Start();
+}
+
+void TKokubanForm::OpenNotebook() {
+    if (notebook_ == nullptr) {
+        notebook_ = new Notebook(*this);
+    }
+    notebook_->Open();
+}
+
+void TKokubanForm::ShowRecord() {
+    if (notebook_ == nullptr) {
+        notebook_ = new Notebook(*this);
+    }
+    notebook_->ShowRecord();
 }
 
 void TKokubanForm::ShowMessage(const std::string& text, const std::string& caption,
@@ -827,7 +844,7 @@ void TKokubanForm::VoiceInputPreparing() {
 }
 
 void TKokubanForm::OnRecognition(const Recognition& recognition) {
-    if (walk_->Heard(recognition)) {
+    if (walk_->Heard(recognition) || (notebook_ != nullptr && notebook_->Heard(recognition))) {
         return;
     }
     RunPaced([&] { model_->OnRecognition(recognition); });
@@ -850,6 +867,11 @@ void TKokubanForm::KeyDown(const QKeyEvent& event) {
     // E, which the key map leaves free, asks for the explanation.
     if (event.key() == Qt::Key_E && event.modifiers() == Qt::NoModifier) {
         RunPaced([this] { model_->ExplainRequest(); });
+        return;
+    }
+    // N, also free, opens the notebook.
+    if (event.key() == Qt::Key_N && event.modifiers() == Qt::NoModifier) {
+        RunPaced([this] { OpenNotebook(); });
         return;
     }
     // Page Up and Page Down, which the key map leaves free, scroll by what the board shows.

@@ -31,6 +31,7 @@ class QToolButton;
 namespace kazu {
 
 class ExplanationWalk;
+class Notebook;
 class HelpWindow;
 class TFaceS;
 class TSenExForm;
@@ -88,6 +89,11 @@ class TKokubanForm : public QMainWindow,
     bool SettingsDialogOpen() const override;
     bool ExplainOnBoard() override;
     ExplanationWalk* explanationWalk() const { return walk_; }
+    // The notebook, made when first opened; nullptr until then.
+    Notebook* notebook() const { return notebook_; }
+    void OpenNotebook();
+    // The teacher's view of the child's practice record.
+    void ShowRecord();
 
     // Voice input: the form keeps the recogniser and runs its recognitions as it runs keys,
     // so that input during a drawing's pauses waits for the drawing.
@@ -194,6 +200,7 @@ class TKokubanForm : public QMainWindow,
     MessageSink messageSink_;
     HelpWindow* help_ = nullptr;
     ExplanationWalk* walk_ = nullptr;
+    Notebook* notebook_ = nullptr;
 
     // The speech panel.
     QFrame* panel1_ = nullptr;

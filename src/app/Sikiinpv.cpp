@@ -16,7 +16,7 @@ const QString kBlack = QStringLiteral("black");
 }  // namespace
 
 // One row below the buttons of the calculator holds the explanation's button.
-TInputForm::TInputForm(TKokubanForm& main) : ToolWindow(&main, QSize(174, 177)), main_(main) {
+TInputForm::TInputForm(TKokubanForm& main) : ToolWindow(&main, QSize(174, 199)), main_(main) {
     setWindowTitle(QStringLiteral("入力パネル　▼Ｆ８▲"));
     auto* panel = new QFrame(client());
     panel->setObjectName(QStringLiteral("panel"));
@@ -69,6 +69,10 @@ TInputForm::TInputForm(TKokubanForm& main) : ToolWindow(&main, QSize(174, 177)),
             });
     CommandButton(QStringLiteral("説明Ｅ"), {4, 151, 162, 20}, kBlue,
                   QStringLiteral("計算のしかたを説明する"), &Kokuban::ExplainRequest);
+    connect(AddButton(QStringLiteral("ノートＮ"), {4, 173, 162, 20}, kGreen,
+                      QStringLiteral("ノートで筆算の練習をする")),
+            &QPushButton::clicked, this,
+            [this] { main_.RunPaced([this] { main_.OpenNotebook(); }); });
 }
 
 QPushButton* TInputForm::AddButton(const QString& caption, QRect bounds, const QString& colour,

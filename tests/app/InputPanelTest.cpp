@@ -72,7 +72,7 @@ void InputPanelTest::windowAndButtons() {
     FormFixture f;
     TInputForm* panel = f.form().inputPanel();
     QCOMPARE(panel->windowTitle(), QStringLiteral("入力パネル　▼Ｆ８▲"));
-    QCOMPARE(panel->client()->size(), QSize(174, 177));
+    QCOMPARE(panel->client()->size(), QSize(174, 199));
     QVERIFY(panel->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     QVERIFY(!panel->windowFlags().testFlag(Qt::WindowCloseButtonHint));
     QVERIFY(panel->isVisible());
@@ -94,6 +94,7 @@ void InputPanelTest::windowAndButtons() {
         {"読Ｖ", {90, 126, 34, 20}, "式を読み上げる"},
         {"条件Ｊ", {126, 126, 40, 20}, "条件設定ダイアログを開く"},
         {"説明Ｅ", {4, 151, 162, 20}, "計算のしかたを説明する"},
+        {"ノートＮ", {4, 173, 162, 20}, "ノートで筆算の練習をする"},
     };
     for (const auto& e : expected) {
         QPushButton* button = panel->Button(QString::fromUtf8(e.caption));
@@ -102,7 +103,7 @@ void InputPanelTest::windowAndButtons() {
         QCOMPARE(button->toolTip(), QString::fromUtf8(e.hint));
         QCOMPARE(button->focusPolicy(), Qt::NoFocus);
     }
-    QCOMPARE(panel->findChildren<QPushButton*>().size(), 24);
+    QCOMPARE(panel->findChildren<QPushButton*>().size(), 25);
 }
 
 // Random expressions, clicked and then typed: the same calculation and the same board, pixel
