@@ -26,7 +26,9 @@ int RevealedAxis(int low, int high, int viewLow, int viewHigh, int offset, bool 
 
 }  // namespace
 
-BoardCanvas::BoardCanvas() : image_(1, 1, QImage::Format_RGB32), canvas_(&image_) {}
+BoardCanvas::BoardCanvas() : image_(1, 1, QImage::Format_RGB32), canvas_(&image_) {
+    image_.fill(QColor::fromRgb(QRgb(background_)));
+}
 
 void BoardCanvas::SetViewSize(QSize size) {
     view_ = size.expandedTo(QSize(1, 1));
@@ -51,6 +53,11 @@ void BoardCanvas::FillRect(int x1, int y1, int x2, int y2, Colour colour) {
         // The image keeps its size; beyond the view only what was drawn needs wiping.
         // The view itself exactly: room to grow is for what is drawn beyond it.
         Grow(QRect(QPoint(0, 0), view_), 0);
+        // Nothing drawn since the image was last bare: it still is (the first clears at start
+        // would each write the whole view again).
+        if (content_.isEmpty()) {
+            return;
+        }
         canvas_.FillRect(0, 0, view_.width(), view_.height(), colour);
         const QRect drawn = content_ & image_.rect();
         if (!drawn.isEmpty()) {

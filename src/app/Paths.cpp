@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include "core/InstallLayout.h"
+
 namespace kazu {
 
 QString ProgramFolder() {
@@ -25,11 +27,20 @@ QString PdfFolder() {
     return !documents.isEmpty() && QFileInfo(documents).isDir() ? documents : QDir::homePath();
 }
 
+QString SettingsFolder() {
+    return InstalledDataFolder().empty() ? ProgramFolder() : UserConfigFolder();
+}
+
 QString FindDataFile(const QString& name) {
+    const std::string installed = InstalledDataFolder();
+    // An installed program reads what was installed with it, a built one the source tree's.
+    const QString data = installed.empty() ? QStringLiteral(KAZU_SOURCE_RESOURCES "/")
+                                           : QString::fromStdString(installed);
     const QString folders[] = {
-        QDir::currentPath() + QLatin1Char('/'),    ProgramFolder(),
-        QStringLiteral(KAZU_DATA_DIR "/"),         QStringLiteral(KAZU_DATA_DIR "/help/"),
-        QStringLiteral(KAZU_SOURCE_RESOURCES "/"), QStringLiteral(KAZU_SOURCE_RESOURCES "/help/"),
+        QDir::currentPath() + QLatin1Char('/'),
+        ProgramFolder(),
+        data,
+        data + QStringLiteral("help/"),
     };
     for (const QString& folder : folders) {
         const QFileInfo file(folder + name);
@@ -38,6 +49,11 @@ QString FindDataFile(const QString& name) {
         }
     }
     return {};
+}
+
+QString ProgressFolder() {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+           QStringLiteral("/kazuchan/progress");
 }
 
 }  // namespace kazu

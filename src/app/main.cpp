@@ -7,8 +7,11 @@
 #include <QTranslator>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <memory>
+#include <span>
+#include <string_view>
 
+#include "app/Check.h"
 #include "app/Explain.h"
 #include "app/FirstFrame.h"
 #include "app/Hear.h"
@@ -30,47 +33,122 @@ bool HasDisplay() {
            std::getenv("QT_QPA_PLATFORM") != nullptr;
 }
 
-bool IsRender(int argc, char** argv) {
-    return argc > 1 && std::strcmp(argv[1], "--render") == 0;
+// The Qt application a mode of the command line needs: kGui and kWidgets draw (offscreen, no
+// window is shown), kCore draws nothing.
+enum class Toolkit { kCore, kGui, kWidgets };
+
+// A mode of the command line: one line in --help, then its own usage.
+struct Mode {
+    const char* synopsis;  // "--render EXPR": the option, then what it takes
+    const char* summary;
+    const char* usage;
+    Toolkit toolkit;
+    int (*run)(const QStringList& arguments);
+};
+
+std::span<const Mode> Modes() {
+    static const Mode modes[] = {
+        {"--render EXPR",
+         "draw a calculation's board as a picture, a printed page or drawing calls",
+         kazu::kRenderUsage, Toolkit::kWidgets, kazu::RunRender},  // the example is a widget
+        {"--explain EXPR", "the steps of a calculation in words, or one step marked on the board",
+         kazu::kExplainUsage, Toolkit::kGui, kazu::RunExplain},
+        {"--check EXPR", "a child's answer checked, the mistakes it fits named", kazu::kCheckUsage,
+         Toolkit::kCore, kazu::RunCheck},
+        {"--problems SET", "a school year's practice problems, as typed", kazu::kProblemsUsage,
+         Toolkit::kCore, kazu::RunProblems},
+        {"--say TEXT", "the voice as a WAV file, or its mouth shapes", kazu::kSayUsage,
+         Toolkit::kCore, kazu::RunSay},
+        {"--hear FILE.wav", "what voice input hears in a recording", kazu::kHearUsage,
+         Toolkit::kGui, kazu::RunHear},
+    };
+    return modes;
+}
+
+std::string_view OptionOf(const Mode& mode) {
+    const std::string_view synopsis = mode.synopsis;
+    return synopsis.substr(0, synopsis.find(' '));
+}
+
+void PrintUsageLine(std::FILE* stream) {
+    std::fprintf(stream, "usage: kazuchan [");
+    for (const Mode& mode : Modes()) {
+        std::fprintf(stream, "%.*s | ", static_cast<int>(OptionOf(mode).size()),
+                     OptionOf(mode).data());
+    }
+    std::fprintf(stream, "--help | --version] [ARGUMENTS]\n");
+}
+
+void PrintHelp() {
+    PrintUsageLine(stdout);
+    std::printf("数ちゃん %s: column arithmetic (筆算) on a blackboard, for children.\n\nmodes:\n",
+                KAZU_VERSION);
+    // At least two blanks between the two: the manual page is made from this list.
+    const auto line = [](const char* synopsis, const char* summary) {
+        std::printf("  %-17s  %s\n", synopsis, summary);
+    };
+    line("(none)", "open the blackboard window");
+    for (const Mode& mode : Modes()) {
+        line(mode.synopsis, mode.summary);
+    }
+    line("--help", "this list");
+    line("--version", "the version");
+    std::printf("\narguments of each mode:\n");
+    for (const Mode& mode : Modes()) {
+        std::printf("%s", mode.usage);
+    }
+}
+
+int RunMode(const Mode& mode, int& argc, char** argv) {
+    if (mode.toolkit != Toolkit::kCore && std::getenv("QT_QPA_PLATFORM") == nullptr) {
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    }
+    std::unique_ptr<QCoreApplication> app;
+    switch (mode.toolkit) {
+        case Toolkit::kCore:
+            app = std::make_unique<QCoreApplication>(argc, argv);
+            break;
+        case Toolkit::kGui:
+            app = std::make_unique<QGuiApplication>(argc, argv);
+            break;
+        case Toolkit::kWidgets:
+            app = std::make_unique<QApplication>(argc, argv);
+            break;
+    }
+    return mode.run(QCoreApplication::arguments().mid(2));
+}
+
+// kazuchan with arguments: a mode of the command line, never the window.
+int RunCommandLine(int& argc, char** argv) {
+    const std::string_view option = argv[1];
+    if (option == "--help" || option == "-h" || option == "--version") {
+        if (argc > 2) {
+            std::fprintf(stderr, "kazuchan: %s takes no arguments\n", argv[1]);
+            PrintUsageLine(stderr);
+            return 2;
+        }
+        if (option == "--version") {
+            std::printf("kazuchan %s\n", KAZU_VERSION);
+        } else {
+            PrintHelp();
+        }
+        return 0;
+    }
+    for (const Mode& mode : Modes()) {
+        if (option == OptionOf(mode)) {
+            return RunMode(mode, argc, argv);
+        }
+    }
+    std::fprintf(stderr, "kazuchan: unknown argument %s\n", argv[1]);
+    PrintUsageLine(stderr);
+    return 2;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc > 1 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
-        std::printf("usage: kazuchan            open the blackboard window\n%s%s%s%s",
-                    kazu::kRenderUsage, kazu::kExplainUsage, kazu::kSayUsage, kazu::kHearUsage);
-        return 0;
-    }
-    if (IsRender(argc, argv)) {
-        if (std::getenv("QT_QPA_PLATFORM") == nullptr) {
-            setenv("QT_QPA_PLATFORM", "offscreen", 1);  // no window is ever shown
-        }
-        // The example window is a widget, drawn without being shown.
-        QApplication app(argc, argv);
-        return kazu::RunRender(QCoreApplication::arguments().mid(2));
-    }
-    if (argc > 1 && std::strcmp(argv[1], "--explain") == 0) {
-        if (std::getenv("QT_QPA_PLATFORM") == nullptr) {
-            setenv("QT_QPA_PLATFORM", "offscreen", 1);  // --out draws the board, never shown
-        }
-        QGuiApplication app(argc, argv);
-        return kazu::RunExplain(QCoreApplication::arguments().mid(2));
-    }
-    if (argc > 1 && std::strcmp(argv[1], "--hear") == 0) {
-        if (std::getenv("QT_QPA_PLATFORM") == nullptr) {
-            setenv("QT_QPA_PLATFORM", "offscreen", 1);  // the board is drawn, never shown
-        }
-        QGuiApplication app(argc, argv);
-        return kazu::RunHear(QCoreApplication::arguments().mid(2));
-    }
-    if (argc > 1 && std::strcmp(argv[1], "--say") == 0) {
-        QCoreApplication app(argc, argv);
-        return kazu::RunSay(QCoreApplication::arguments().mid(2));
-    }
     if (argc > 1) {
-        std::fprintf(stderr, "kazuchan: unknown argument %s\n%s", argv[1], kazu::kRenderUsage);
-        return 2;
+        return RunCommandLine(argc, argv);
     }
     if (!HasDisplay()) {
         std::fprintf(
@@ -100,7 +178,7 @@ int main(int argc, char** argv) {
     }
     // The recogniser folders that killed or crashed runs left behind.
     kazu::RemoveLeftovers(QDir::tempPath().toStdString(), kazu::kWorkFolderPrefix);
-    auto store = std::make_unique<kazu::SettingsStore>(kazu::ProgramFolder().toStdString(),
+    auto store = std::make_unique<kazu::SettingsStore>(kazu::SettingsFolder().toStdString(),
                                                        kazu::UserConfigFolder().toStdString());
     // The voice loads on its own thread once the board is up (it would take the other core
     // from the first frame); its list is filled once it has.

@@ -10,6 +10,8 @@
 #include <map>
 #include <set>
 
+#include "core/InstallLayout.h"
+
 namespace kazu {
 
 namespace {
@@ -134,8 +136,14 @@ std::optional<QString> ReadCommandGrammar(const QByteArray& bytes, CommandGramma
     return std::nullopt;
 }
 
+QString JuliusFolder() {
+    const std::string installed = InstalledLibFolder();
+    return installed.empty() ? QStringLiteral(KAZU_JULIUS_DIR)
+                             : QString::fromStdString(installed) + QStringLiteral("julius");
+}
+
 JuliusTools JuliusTools::Installed() {
-    return {QStringLiteral(KAZU_JULIUS_DIR "/bin"), -15.0};
+    return {JuliusFolder() + QStringLiteral("/bin"), -15.0};
 }
 
 namespace {

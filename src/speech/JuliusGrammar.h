@@ -23,6 +23,10 @@ struct CommandGrammarFile {
 // Any fault refuses the whole file; the error names it (and the phrase, when one is unreadable).
 std::optional<QString> ReadCommandGrammar(const QByteArray& xml, CommandGrammarFile& grammar);
 
+// Julius's tools and acoustic models: those installed with the program, or for a program run
+// from its build folder those scripts/setup-julius built.
+QString JuliusFolder();
+
 struct JuliusTools {
     QString binDir;        // mkdfa.pl, mkfa, dfa_minimize, yomi2voca.pl
     double fillerPenalty;  // log10 weight of each filler syllable: keeps it for non-words only

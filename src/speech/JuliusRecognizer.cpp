@@ -1,16 +1,16 @@
 #include "speech/JuliusRecognizer.h"
 
-#include <QAudioDevice>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QMediaDevices>
 #include <QTimer>
 #include <utility>
 
+#include "core/InstallLayout.h"
 #include "core/Leftovers.h"
 #include "speech/JuliusGrammarCache.h"
 #include "speech/listen/ListenProtocol.h"
+#include "speech/sound/SoundDevices.h"
 
 namespace kazu {
 
@@ -28,8 +28,11 @@ std::string Frame(listen::FrameType type, const QByteArray& payload) {
 
 JuliusRecognizer::Config JuliusRecognizer::Config::Installed(const QString& programFolder) {
     Config config;
-    config.listenProgram = programFolder + QStringLiteral("kazuchan-listen");
-    config.modelDir = QStringLiteral(KAZU_JULIUS_DIR "/model");
+    // Beside the program in the build folder; installed, among the program's private files.
+    const std::string installed = InstalledLibFolder();
+    config.listenProgram = (installed.empty() ? programFolder : QString::fromStdString(installed)) +
+                           QStringLiteral("kazuchan-listen");
+    config.modelDir = JuliusFolder() + QStringLiteral("/model");
     config.locate = [](const QString& name) { return QFileInfo::exists(name) ? name : QString(); };
     return config;
 }
@@ -375,12 +378,13 @@ QString JuliusRecognizer::MicrophoneSource() {
         return {};
     if (!config_.microphoneSource.isEmpty())
         return config_.microphoneSource;
-    const QAudioDevice device = QMediaDevices::defaultAudioInput();
-    if (device.isNull()) {
+    SoundDevices* devices = LoadSoundDevices();
+    const std::string device = devices != nullptr ? devices->DefaultInput() : std::string();
+    if (device.empty()) {
         LoseLater(QStringLiteral("マイクが見つかりません。音声入力はできません。"));
         return {};
     }
-    return QStringLiteral("pulse:") + QString::fromUtf8(device.id());
+    return QStringLiteral("pulse:") + QString::fromStdString(device);
 }
 
 // Reported from the event loop: the process that told it is in the middle of its own signal.

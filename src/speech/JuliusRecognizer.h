@@ -28,7 +28,7 @@ class JuliusRecognizer : public QObject, public Recognizer {
         JuliusTools tools = JuliusTools::Installed();
         std::function<QString(const QString&)> locate;  // grammar file name → path, "" if none
         bool microphone = true;                         // false: audio comes through FeedAudio
-        // What the process reads as the microphone: empty for Qt Multimedia's default input
+        // What the process reads as the microphone: empty for the sound server's default input
         // (the sound server's monitors of its outputs are none), or a file or FIFO of 16 kHz
         // mono 16-bit samples.
         QString microphoneSource;

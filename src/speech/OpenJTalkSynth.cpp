@@ -15,6 +15,8 @@
 #include <iterator>
 #include <thread>
 
+#include "core/InstallLayout.h"
+
 // Open JTalk's and hts_engine's C interfaces; their TRUE/FALSE macros stay in this file.
 // The types come first: the other headers use them.
 #include <HTS_engine.h>
@@ -119,7 +121,12 @@ std::vector<InstalledVoice> FindVoices(const std::vector<std::string>& folders,
 }
 
 OpenJTalkPaths OpenJTalkPaths::Installed() {
-    return {KAZU_OPENJTALK_DICTIONARY, {KAZU_VOICE_DIR, "/usr/share/hts-voice"}};
+    // The voices installed with the program, or for a program run from its build folder those
+    // scripts/setup-voice copied.
+    const std::string installed = InstalledDataFolder();
+    return {KAZU_OPENJTALK_DICTIONARY,
+            {installed.empty() ? std::string(KAZU_VOICE_DIR) : installed + "voice",
+             "/usr/share/hts-voice"}};
 }
 
 std::vector<InstalledVoice> LoadFirstVoice(OpenJTalkSynth& synth, const OpenJTalkPaths& paths) {

@@ -40,7 +40,8 @@ struct OpenJTalkPaths {
     std::vector<std::string> voiceFolders;  // searched for *.htsvoice
     std::string preferredVoice = "mei_normal.htsvoice";
 
-    // Where scripts/setup installs them (and Debian's HTS voice packages).
+    // The voices installed with the program (or, run from the build folder, where
+    // scripts/setup-voice puts them) and those of Debian's HTS voice packages.
     static OpenJTalkPaths Installed();
 };
 

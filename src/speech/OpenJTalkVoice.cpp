@@ -1,9 +1,6 @@
 #include "speech/OpenJTalkVoice.h"
 
-#include <QAudioFormat>
-#include <QAudioSink>
 #include <QEventLoop>
-#include <QMediaDevices>
 #include <QString>
 #include <algorithm>
 
@@ -33,8 +30,8 @@ OpenJTalkVoice::OpenJTalkVoice(const OpenJTalkPaths& paths, QObject* parent, Loa
     // Feed starts it again for the next utterance.
     connect(&sinkRest_, &QTimer::timeout, this, [this] {
         if (sink_ != nullptr && utterances_.empty()) {
-            sink_->stop();
-            sinkInput_ = nullptr;
+            sink_->Stop();
+            sinkStarted_ = false;
         }
     });
     std::promise<int> loaded;
@@ -68,6 +65,9 @@ void OpenJTalkVoice::Work(const OpenJTalkPaths& paths, std::promise<int>& loaded
     }
     OpenJTalkSynth synth;
     voices_ = LoadFirstVoice(synth, paths);
+    if (synth.loaded()) {
+        LoadSoundDevices();  // here rather than on the window's thread, which opens the output
+    }
     loaded.set_value(synth.sampleRate());
     QMetaObject::invokeMethod(this, &OpenJTalkVoice::ApplyLoad, Qt::QueuedConnection);
     if (!synth.loaded()) {
@@ -134,19 +134,12 @@ void OpenJTalkVoice::ApplyLoad() {
     emit loaded();
 }
 
+// Without the sound module, a sound server or a device, the clock alone keeps the time.
 void OpenJTalkVoice::OpenSink(int sampleRate) {
-    QAudioFormat format;
-    format.setSampleRate(sampleRate);
-    format.setChannelCount(1);
-    format.setSampleFormat(QAudioFormat::Int16);
-    sink_ = new QAudioSink(QMediaDevices::defaultAudioOutput(), format, this);
-    sinkInput_ = sink_->start();
-    if (sinkInput_ == nullptr || sink_->error() != QAudio::NoError) {
-        // No sound server or device (OpenError): the clock alone keeps the time.
-        delete sink_;
-        sink_ = nullptr;
-        sinkInput_ = nullptr;
+    if (SoundDevices* devices = LoadSoundDevices()) {
+        sink_ = devices->OpenOutput(sampleRate);
     }
+    sinkStarted_ = sink_ != nullptr;
 }
 
 void OpenJTalkVoice::SetRate(int rate) {
@@ -283,7 +276,7 @@ void OpenJTalkVoice::Pump() {
     }
     if (utterances_.empty()) {
         ticker_.stop();
-        if (sinkInput_ != nullptr && !sinkRest_.isActive()) {
+        if (sinkStarted_ && !sinkRest_.isActive()) {
             sinkRest_.start();
         }
     } else {
@@ -347,25 +340,24 @@ void OpenJTalkVoice::Feed() {
     if (sink_ == nullptr) {
         return;
     }
-    if (sink_->error() != QAudio::NoError && sink_->error() != QAudio::UnderrunError) {
+    if (sink_->Failed()) {
         // The device went away: go on with the clock alone.
-        sink_->deleteLater();
-        sink_ = nullptr;
-        sinkInput_ = nullptr;
+        sink_.reset();
+        sinkStarted_ = false;
         return;
     }
-    if (sinkInput_ == nullptr) {
-        sinkInput_ = sink_->start();
+    if (!sinkStarted_) {
+        sinkStarted_ = sink_->Start();
     }
-    const auto room = static_cast<size_t>(std::max<qint64>(0, sink_->bytesFree())) / 2;
+    const auto room = static_cast<size_t>(std::max<int64_t>(0, sink_->BytesFree())) / 2;
     const size_t count = std::min(room, current_.samples.size() - written_);
-    if (sinkInput_ == nullptr || count == 0) {
+    if (!sinkStarted_ || count == 0) {
         return;
     }
-    const qint64 bytes =
-        sinkInput_->write(reinterpret_cast<const char*>(current_.samples.data() + written_),
-                          static_cast<qint64>(count * 2));
-    written_ += static_cast<size_t>(std::max<qint64>(0, bytes)) / 2;
+    const int64_t bytes =
+        sink_->Write(reinterpret_cast<const char*>(current_.samples.data() + written_),
+                     static_cast<int64_t>(count * 2));
+    written_ += static_cast<size_t>(std::max<int64_t>(0, bytes)) / 2;
 }
 
 // Silences what is sounding now: the sink drops what it holds, the mouth closes.
@@ -375,8 +367,8 @@ void OpenJTalkVoice::CutSound() {
     }
     playing_ = false;
     if (sink_ != nullptr) {
-        sink_->stop();
-        sinkInput_ = nullptr;
+        sink_->Stop();
+        sinkStarted_ = false;
     }
     if (lastViseme_ != 0) {
         lastViseme_ = 0;

@@ -1,6 +1,6 @@
-// The character's real voice: Open JTalk synthesis on a worker thread, played through Qt
-// Multimedia, with the events of a speech engine (audio level, viseme, end of stream) raised
-// on the owner's thread at the moment the samples sound. Without a sound device the voice
+// The character's real voice: Open JTalk synthesis on a worker thread, played through the sound
+// module (speech/sound), with the events of a speech engine (audio level, viseme, end of stream)
+// raised on the owner's thread at the moment the samples sound. Without a sound device the voice
 // runs its clock alone and raises the same events; without a dictionary or a voice file it
 // lists no voice and speaks nothing.
 #pragma once
@@ -20,10 +20,9 @@
 
 #include "speech/OpenJTalkSynth.h"
 #include "speech/Voice.h"
+#include "speech/sound/SoundDevices.h"
 
-class QAudioSink;
 class QEventLoop;
-class QIODevice;
 
 namespace kazu {
 
@@ -137,8 +136,8 @@ class OpenJTalkVoice : public QObject, public Voice {
     QTimer ticker_;
     // An open sink keeps a timer of its own running: it is stopped once the voice is quiet.
     QTimer sinkRest_;
-    QAudioSink* sink_ = nullptr;
-    QIODevice* sinkInput_ = nullptr;
+    std::unique_ptr<SoundOutput> sink_;
+    bool sinkStarted_ = false;
 
     // Events are raised after the state is updated, in order, even when a listener runs an
     // event loop that pumps again.
