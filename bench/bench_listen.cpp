@@ -3,9 +3,15 @@
 // (kazuchan --say) at three speeds and with faint noise; the delay from the end of an utterance
 // to its result; the recogniser's peak memory and its CPU while it hears a quiet room.
 //
-// bench_listen [DIR] [--accuracy]
+// With --voices, the same for every installed voice (bench/setup-voices) and speakers made from
+// them, plain, child-like, in pink noise and babble at 20 and 10 dB and in a reverberant room.
+//
+// bench_listen [DIR] [--accuracy] [--voices | --held-out] [--only SPEAKER] [--verbose]
 //   DIR         keep the recordings there and use them again next time (else a temporary folder)
 //   --accuracy  the recognition rates only, without the real-time parts
+//   --voices    the table of voices and conditions, on the part of the corpus tuned on
+//   --held-out  the same table on the part never tuned on
+//   --only      one speaker of the table;  --verbose: every miss
 #include <unistd.h>
 
 #include <QCoreApplication>
@@ -25,6 +31,7 @@
 #include <string>
 #include <vector>
 
+#include "ListenCorpus.h"
 #include "app/Hear.h"
 #include "speech/JuliusGrammar.h"
 #include "speech/listen/ListenProtocol.h"
@@ -277,24 +284,20 @@ std::vector<ListenEvent> ResultsOfSpeech(const QByteArray& output) {
     return results;
 }
 
-// Each utterance, after half a second of its room and followed by a second of it, to a
-// recogniser of its own in `mode`, two at a time and as fast as they take it. Closing the input
-// makes each finish what it heard: no guessing when a result is out.
-std::vector<std::vector<ListenEvent>> HearEach(const std::vector<QByteArray>& speech,
-                                               const std::vector<QByteArray>& rooms,
-                                               const char* mode, const QStringList& arguments) {
-    std::vector<std::vector<ListenEvent>> heard(speech.size());
-    for (size_t first = 0; first < speech.size(); first += 2) {
+// Each recording, whole, to a recogniser of its own in `mode`, two at a time and as fast as they
+// take it. Closing the input makes each finish what it heard: no guessing when a result is out.
+std::vector<std::vector<ListenEvent>> HearAudio(const std::vector<QByteArray>& audios,
+                                                const char* mode, const QStringList& arguments) {
+    std::vector<std::vector<ListenEvent>> heard(audios.size());
+    for (size_t first = 0; first < audios.size(); first += 2) {
         std::vector<std::unique_ptr<QProcess>> processes;
-        for (size_t i = first; i < std::min(first + 2, speech.size()); ++i) {
+        for (size_t i = first; i < std::min(first + 2, audios.size()); ++i) {
             auto process = std::make_unique<QProcess>();
             process->setStandardErrorFile(QProcess::nullDevice());
             process->start(QStringLiteral(KAZU_LISTEN_EXE), arguments);
             std::string input = kazu::listen::EncodeFrame(kazu::listen::FrameType::Mode, mode);
-            const QByteArray audio =
-                rooms[i].left(kSampleRate) + speech[i] + rooms[i].right(2 * kSampleRate);
-            for (qsizetype at = 0; at < audio.size(); at += 2 * kFrameSamples)
-                input += AudioFrame(audio.mid(at, 2 * kFrameSamples));
+            for (qsizetype at = 0; at < audios[i].size(); at += 2 * kFrameSamples)
+                input += AudioFrame(audios[i].mid(at, 2 * kFrameSamples));
             process->write(input.data(), static_cast<qint64>(input.size()));
             process->closeWriteChannel();
             processes.push_back(std::move(process));
@@ -305,6 +308,16 @@ std::vector<std::vector<ListenEvent>> HearEach(const std::vector<QByteArray>& sp
         }
     }
     return heard;
+}
+
+// Each utterance after half a second of its room and followed by a second of it.
+std::vector<std::vector<ListenEvent>> HearEach(const std::vector<QByteArray>& speech,
+                                               const std::vector<QByteArray>& rooms,
+                                               const char* mode, const QStringList& arguments) {
+    std::vector<QByteArray> audios;
+    for (size_t i = 0; i < speech.size(); ++i)
+        audios.push_back(rooms[i].left(kSampleRate) + speech[i] + rooms[i].right(2 * kSampleRate));
+    return HearAudio(audios, mode, arguments);
 }
 
 // The starting means: one recogniser per model hears all of `speech` in a row, from no means
@@ -490,7 +503,7 @@ std::string Describe(const std::vector<ListenEvent>& results) {
         if (!text.empty())
             text += " | ";
         if (event.kind == ListenEvent::Kind::Calc)
-            text += event.text;
+            text += event.text + " (" + std::to_string(event.confidence).substr(0, 4) + ")";
         else if (event.kind == ListenEvent::Kind::Command)
             text += "command " + std::to_string(event.number);
         else
@@ -581,11 +594,190 @@ void ReportLatency(Listener& listener, const char* mode, const std::vector<Recor
         endings[endings.size() / 2]);
 }
 
+// Commands that undo each other: one heard for the other is worse than none.
+bool Opposite(int a, int b) {
+    static const std::set<std::pair<int, int>> pairs = {{19, 20}, {11, 12}, {28, 29}, {24, 25},
+                                                        {32, 33}, {80, 81}, {62, 63}, {22, 23}};
+    return pairs.contains({std::min(a, b), std::max(a, b)});
+}
+
+struct VoiceRow {
+    Tally calc, command, rejected;
+    Tally wrongAndSure;  // of the calculations: heard wrong, yet with high confidence
+    Tally askedAbout;    // of the calculations: heard with low confidence
+    int opposites = 0;
+};
+
+// Below this a calculation counts as heard with low confidence: where a doubtful hearing could be
+// said back to the child instead of drawn.
+constexpr double kSureConfidence = 0.45;
+
+// Every voice in every condition: calculations in calculation mode, command phrases and what is
+// no command (sentences, and the room's noise alone) in command mode. `heldOut` draws the
+// calculations and sentences from seeds never tuned on.
+int VoicesTable(const QDir& dir, const QStringList& arguments,
+                const std::map<std::string, std::set<int>>& commandReadings, bool heldOut,
+                const QString& only, bool verbose) {
+    using namespace kazu::bench;
+    const uint32_t seed = heldOut ? 2 : 1;
+    const auto calculations = DrawCalculations(seed, 30);
+    const auto sentences = DrawSentences(seed, 12);
+    std::vector<Speaker> speakers = InstalledSpeakers();
+    if (!only.isEmpty())
+        std::erase_if(speakers, [&](const Speaker& speaker) { return speaker.name != only; });
+    Studio studio(dir);
+    // Babble: four voices at once, each reading sentences none of the tests uses.
+    const std::vector<Speaker> everyone = InstalledSpeakers();
+    QByteArray babble;
+    for (size_t k = 0; k < 4 && !everyone.empty(); ++k) {
+        const Speaker& speaker = everyone[k % everyone.size()];
+        QByteArray stream;
+        for (const Said& said : DrawSentences(100 + static_cast<uint32_t>(k), 10))
+            stream += studio.Voice(speaker, said.reading, Condition::Plain);
+        babble = babble.isEmpty() ? stream
+                                  : MixedSamples(babble.leftJustified(stream.size(), 0),
+                                                 stream.left(babble.size()));
+    }
+    // Every phrase where the room is quiet; a fixed draw of them (both of each opposite pair
+    // among them) in the noisy and reverberant rooms, where hearing costs the most.
+    std::vector<std::pair<std::string, std::set<int>>> allCommands(commandReadings.begin(),
+                                                                   commandReadings.end());
+    std::vector<std::pair<std::string, std::set<int>>> someCommands;
+    for (size_t i = 0; i < allCommands.size(); ++i) {
+        const int number = *allCommands[i].second.begin();
+        bool paired = false;
+        for (int other = number - 1; other <= number + 1; other += 2)
+            paired = paired || Opposite(number, other);
+        if (paired || i % 4 == 0)
+            someCommands.push_back(allCommands[i]);
+    }
+
+    std::map<std::pair<QString, int>, VoiceRow> rows;
+    const qsizetype lead = kSampleRate / 2, trail = kSampleRate;
+    for (const Speaker& speaker : speakers)
+        for (const Condition condition : kConditions) {
+            VoiceRow& row = rows[{speaker.name, static_cast<int>(condition)}];
+            uint32_t noiseSeed = 1;
+            const auto audio = [&](const std::string& reading) {
+                const QByteArray speech = studio.Voice(speaker, reading, condition);
+                const QByteArray noise =
+                    NoiseFor(condition, speech, lead, trail, babble, noiseSeed++);
+                return MixedSamples(noise, speech, lead);
+            };
+            std::vector<QByteArray> audios;
+            for (const Said& said : calculations) audios.push_back(audio(said.reading));
+            const auto calcHeard = HearAudio(audios, "calc", arguments);
+            for (size_t i = 0; i < calculations.size(); ++i) {
+                std::string text;
+                bool onlyCalc = !calcHeard[i].empty();
+                for (const auto& event : calcHeard[i]) {
+                    onlyCalc = onlyCalc && event.kind == ListenEvent::Kind::Calc;
+                    text += event.text;
+                }
+                const bool ok = onlyCalc && text == calculations[i].text;
+                double least = 1;
+                for (const auto& event : calcHeard[i]) least = std::min(least, event.confidence);
+                row.calc.Count(ok);
+                row.askedAbout.Count(onlyCalc && least < kSureConfidence);
+                row.wrongAndSure.Count(!ok && onlyCalc && least >= kSureConfidence);
+                if (!ok && verbose)
+                    std::printf("  miss %s, %s: %s → %s\n", qUtf8Printable(speaker.name),
+                                ConditionName(condition), calculations[i].text.c_str(),
+                                Describe(calcHeard[i]).c_str());
+            }
+            const auto& commands = condition == Condition::Plain || condition == Condition::Child
+                                       ? allCommands
+                                       : someCommands;
+            audios.clear();
+            for (const auto& command : commands) audios.push_back(audio(command.first));
+            for (const Said& said : sentences) audios.push_back(audio(said.reading));
+            // The room alone, three seconds of it, as loud as beside the first sentence.
+            if (Noisy(condition)) {
+                const QByteArray beside = studio.Voice(speaker, sentences[0].reading, condition);
+                for (uint32_t i = 0; i < 4; ++i)
+                    audios.push_back(NoiseFor(condition, beside, 3 * kSampleRate, 0, babble, 50 + i)
+                                         .left(6 * kSampleRate));
+            }
+            const auto heard = HearAudio(audios, "command", arguments);
+            for (size_t i = 0; i < heard.size(); ++i) {
+                if (i < commands.size()) {
+                    const auto& numbers = commands[i].second;
+                    const auto& results = heard[i];
+                    const bool ok = !results.empty() &&
+                                    results.front().kind == ListenEvent::Kind::Command &&
+                                    numbers.contains(results.front().number);
+                    row.command.Count(ok);
+                    for (const auto& event : results)
+                        if (event.kind == ListenEvent::Kind::Command &&
+                            Opposite(*numbers.begin(), event.number))
+                            ++row.opposites;
+                    if (!ok && verbose)
+                        std::printf("  miss %s, %s: command %s → %s\n",
+                                    qUtf8Printable(speaker.name), ConditionName(condition),
+                                    commands[i].first.c_str(), Describe(results).c_str());
+                } else {
+                    const bool rejected = NoCommand(heard[i]);
+                    row.rejected.Count(rejected);
+                    if (!rejected && verbose)
+                        std::printf("  taken %s, %s: %s → %s\n", qUtf8Printable(speaker.name),
+                                    ConditionName(condition),
+                                    i - commands.size() < sentences.size()
+                                        ? sentences[i - commands.size()].reading.c_str()
+                                        : "(the room alone)",
+                                    Describe(heard[i]).c_str());
+                }
+            }
+            std::fflush(stdout);
+        }
+
+    std::printf("\n%s part: %zu calculations, %zu / %zu command phrases, %zu sentences\n",
+                heldOut ? "held-out" : "tuning", calculations.size(), allCommands.size(),
+                someCommands.size(), sentences.size());
+    std::printf("%-13s %-13s %9s %9s %9s %9s %9s %4s\n", "voice", "condition", "calc %",
+                "wrong+sure", "asked %", "command %", "reject %", "opp");
+    std::map<int, VoiceRow> totals;
+    for (const Speaker& speaker : speakers)
+        for (const Condition condition : kConditions) {
+            const VoiceRow& row = rows[{speaker.name, static_cast<int>(condition)}];
+            std::printf("%-13s %-13s %9.1f %9.1f %9.1f %9.1f %9.1f %4d\n",
+                        qUtf8Printable(speaker.name), ConditionName(condition), row.calc.Percent(),
+                        row.wrongAndSure.Percent(), row.askedAbout.Percent(), row.command.Percent(),
+                        row.rejected.Percent(), row.opposites);
+            VoiceRow& total = totals[static_cast<int>(condition)];
+            for (auto [sum, part] : {std::pair{&total.calc, &row.calc},
+                                     {&total.wrongAndSure, &row.wrongAndSure},
+                                     {&total.askedAbout, &row.askedAbout},
+                                     {&total.command, &row.command},
+                                     {&total.rejected, &row.rejected}}) {
+                sum->right += part->right;
+                sum->total += part->total;
+            }
+            total.opposites += row.opposites;
+        }
+    for (const Condition condition : kConditions) {
+        const VoiceRow& row = totals[static_cast<int>(condition)];
+        std::printf("%-13s %-13s %9.1f %9.1f %9.1f %9.1f %9.1f %4d\n", "all voices",
+                    ConditionName(condition), row.calc.Percent(), row.wrongAndSure.Percent(),
+                    row.askedAbout.Percent(), row.command.Percent(), row.rejected.Percent(),
+                    row.opposites);
+    }
+    return 0;
+}
+
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QStringList options = app.arguments().mid(1);
     const bool accuracyOnly = options.removeAll(QStringLiteral("--accuracy")) > 0;
     const bool latencyOnly = options.removeAll(QStringLiteral("--latency")) > 0;
+    const bool voices = options.removeAll(QStringLiteral("--voices")) > 0;
+    const bool heldOut = options.removeAll(QStringLiteral("--held-out")) > 0;
+    const bool verbose = options.removeAll(QStringLiteral("--verbose")) > 0;
+    QString only;
+    if (const qsizetype at = options.indexOf(QStringLiteral("--only"));
+        at >= 0 && at + 1 < options.size()) {
+        only = options[at + 1];
+        options.remove(at, 2);
+    }
     QString meansDir;
     if (const qsizetype at = options.indexOf(QStringLiteral("--make-means"));
         at >= 0 && at + 1 < options.size()) {
@@ -623,6 +815,10 @@ int main(int argc, char** argv) {
     std::map<std::string, std::set<int>> commandReadings;
     for (const auto& phrase : commands.phrases)
         commandReadings[phrase.reading].insert(phrase.command);
+
+    if (voices || heldOut)
+        return VoicesTable(dir, ListenArguments(calcPrefix, commandPrefix), commandReadings,
+                           heldOut, only, verbose);
 
     QElapsedTimer recordingTime;
     recordingTime.start();
