@@ -1,28 +1,16 @@
 // `kazuchan --check` and `--problems`, run as a teacher runs them: the lines printed and the
 // exit status.
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
 
+#include "KazuchanRun.h"
+
 namespace {
 
-struct Run {
-    int exitCode = -1;
-    QStringList out;
-    QStringList err;
-};
+using Run = kazu::test::KazuchanRun;
 
 Run Kazuchan(const QStringList& arguments) {
-    QProcess process;
-    process.start(QStringLiteral(KAZUCHAN_EXE), arguments);
-    Run run;
-    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit) {
-        return run;
-    }
-    run.exitCode = process.exitCode();
-    run.out = QString::fromUtf8(process.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
-    run.err = QString::fromUtf8(process.readAllStandardError()).split('\n', Qt::SkipEmptyParts);
-    return run;
+    return kazu::test::RunKazuchan(arguments);
 }
 
 }  // namespace

@@ -1,8 +1,9 @@
 // `kazuchan --help`, `--version` and arguments it does not know, run as a user runs them: exit
 // status, and which stream says what.
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTest>
+
+#include "KazuchanRun.h"
 
 namespace {
 
@@ -13,16 +14,8 @@ struct Run {
 };
 
 Run Kazuchan(const QStringList& arguments) {
-    QProcess process;
-    process.start(QStringLiteral(KAZUCHAN_EXE), arguments);
-    Run run;
-    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit) {
-        return run;
-    }
-    run.exitCode = process.exitCode();
-    run.out = QString::fromUtf8(process.readAllStandardOutput());
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    return run;
+    const kazu::test::KazuchanRun run = kazu::test::RunKazuchan(arguments);
+    return {run.exitCode, run.outText, run.errText};
 }
 
 // The options of "usage: kazuchan [--a | --b | …] [ARGUMENTS]".
