@@ -6,6 +6,7 @@
 #include "app/RenderHost.h"
 #include "core/practice/Mistakes.h"
 #include "core/practice/ProblemSets.h"
+#include "core/working/BoardExplanation.h"
 
 namespace kazu {
 
@@ -86,11 +87,7 @@ std::optional<WorkingInput> Typed(const QString& expression, int places) {
     for (const QChar ch : expression) {
         model.InputChar(ch.unicode() < 0x80 ? char(ch.unicode()) : '?');
     }
-    if (!Calculated(model)) {
-        return std::nullopt;
-    }
-    const BoardOperands& o = model.board.operands;
-    return WorkingInput{o.aInt, o.aDec, o.bInt, o.bDec, o.op, places};
+    return BoardCalculation(model, places);
 }
 
 }  // namespace

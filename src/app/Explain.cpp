@@ -140,8 +140,7 @@ int RunExplain(const QStringList& arguments) {
     if (board) {
         return WriteMarkedBoard(model, *board, options) ? 0 : 2;
     }
-    const BoardOperands& o = model.board.operands;
-    const auto working = BuildWorking({o.aInt, o.aDec, o.bInt, o.bDec, o.op, options.places});
+    const auto working = BuildWorking(*BoardCalculation(model, options.places));
     if (!working) {
         return 1;
     }

@@ -16,6 +16,7 @@
 #include "app/Kokuban_v24.h"
 #include "app/Paths.h"
 #include "app/ProgressView.h"
+#include "core/working/BoardExplanation.h"
 
 namespace kazu {
 
@@ -72,13 +73,6 @@ QString Shown(const Problem& problem) {
         text += QStringLiteral("（商は 小数第%1位まで）").arg(problem.input.places);
     }
     return text;
-}
-
-std::string Typed(const WorkingInput& in) {
-    auto number = [](const std::string& integer, const std::string& decimals) {
-        return decimals.empty() ? integer : integer + "." + decimals;
-    };
-    return number(in.aInt, in.aDec) + in.op + number(in.bInt, in.bDec) + "=";
 }
 
 }  // namespace
@@ -449,11 +443,9 @@ const Progress& Notebook::progress() {
 void Notebook::Open() {
     progress();
     Kokuban& model = main_.model();
-    const bool board = !model.state.entryOpen && model.state.entry.drawReady &&
-                       model.division.status != DivisionStatus::kOverflow &&
-                       BuildWorking({model.board.operands.aInt, model.board.operands.aDec,
-                                     model.board.operands.bInt, model.board.operands.bDec,
-                                     model.board.operands.op, model.settings.POINTMAX});
+    const std::optional<WorkingInput> calculation =
+        BoardCalculation(model, model.settings.POINTMAX);
+    const bool board = calculation && BuildWorking(*calculation);
     FillSets(board);
     if (board) {
         ChooseSet({});
@@ -491,10 +483,15 @@ void Notebook::ChooseSet(const std::string& setId) {
         LoadProblems();
         return;
     }
-    const BoardOperands& o = main_.model().board.operands;
+    // The board may have been cleared since the list was filled.
+    const std::optional<WorkingInput> calculation =
+        BoardCalculation(main_.model(), main_.model().settings.POINTMAX);
+    if (!calculation) {
+        return;
+    }
     Problem problem;
-    problem.input = {o.aInt, o.aDec, o.bInt, o.bDec, o.op, main_.model().settings.POINTMAX};
-    problem.typed = Typed(problem.input);
+    problem.input = *calculation;
+    problem.typed = TypedExpression(problem.input);
     SetProblem(problem);
 }
 

@@ -39,10 +39,4 @@ class RenderHost : public QuietHost, public Voice {
     bool echo_;
 };
 
-// A calculation stands on the board: "=" was accepted and, for a division, its working fit.
-inline bool Calculated(const Kokuban& model) {
-    return model.state.entry.drawReady && !model.state.entryOpen &&
-           model.division.status != DivisionStatus::kOverflow;
-}
-
 }  // namespace kazu

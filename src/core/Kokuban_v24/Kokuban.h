@@ -264,4 +264,10 @@ class Kokuban : public VoiceListener, public RecognizerListener {
     void PanelShowCommand(bool show);
 };
 
+// A calculation stands on the board: "=" was accepted and, for a division, its working fit.
+inline bool Calculated(const Kokuban& model) {
+    return model.state.entry.drawReady && !model.state.entryOpen &&
+           model.division.status != DivisionStatus::kOverflow;
+}
+
 }  // namespace kazu

@@ -233,16 +233,9 @@ const SetKind* FindKind(std::string_view id) {
     return nullptr;
 }
 
-std::string Typed(const WorkingInput& in) {
-    auto number = [](const std::string& integer, const std::string& decimals) {
-        return decimals.empty() ? integer : integer + "." + decimals;
-    };
-    return number(in.aInt, in.aDec) + in.op + number(in.bInt, in.bDec) + "=";
-}
-
 bool Follows(const SetKind& kind, const Problem& problem) {
     const WorkingInput& in = problem.input;
-    if (in.op != kind.op || in.places != kind.places || problem.typed != Typed(in) ||
+    if (in.op != kind.op || in.places != kind.places || problem.typed != TypedExpression(in) ||
         !kind.a.Fits(in.aInt, in.aDec) || !kind.b.Fits(in.bInt, in.bDec)) {
         return false;
     }
@@ -262,7 +255,7 @@ Problem Draw(const SetKind& kind, Generator& g) {
         std::swap(p.input.aInt, p.input.bInt);
         std::swap(p.input.aDec, p.input.bDec);
     }
-    p.typed = Typed(p.input);
+    p.typed = TypedExpression(p.input);
     return p;
 }
 
@@ -271,6 +264,13 @@ Problem Draw(const SetKind& kind, Generator& g) {
 constexpr int kFruitlessDraws = 2000;
 
 }  // namespace
+
+std::string TypedExpression(const WorkingInput& in) {
+    auto number = [](const std::string& integer, const std::string& decimals) {
+        return decimals.empty() ? integer : integer + "." + decimals;
+    };
+    return number(in.aInt, in.aDec) + in.op + number(in.bInt, in.bDec) + "=";
+}
 
 const std::vector<ProblemSet>& ProblemSets() {
     static const std::vector<ProblemSet> sets = [] {

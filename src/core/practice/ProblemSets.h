@@ -23,6 +23,9 @@ struct ProblemSet {
     std::string description;  // one line for a teacher, in Japanese
 };
 
+// The calculation as keys: "52-38=", "7.5/3=".
+std::string TypedExpression(const WorkingInput& input);
+
 // Every set, in teaching order.
 const std::vector<ProblemSet>& ProblemSets();
 // Nothing for an unknown id.

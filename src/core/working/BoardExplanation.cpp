@@ -2,14 +2,18 @@
 
 namespace kazu {
 
-std::optional<BoardExplanation> ExplainBoard(Kokuban& model) {
-    const Board& board = model.board;
-    if (model.state.entryOpen || !model.state.entry.drawReady ||
-        model.division.status == DivisionStatus::kOverflow || board.canvas() == nullptr) {
+std::optional<WorkingInput> BoardCalculation(const Kokuban& model, int places) {
+    if (!Calculated(model)) {
         return std::nullopt;
     }
-    const BoardOperands& o = board.operands;
-    auto working = BuildWorking({o.aInt, o.aDec, o.bInt, o.bDec, o.op, model.settings.POINTMAX});
+    const BoardOperands& o = model.board.operands;
+    return WorkingInput{o.aInt, o.aDec, o.bInt, o.bDec, o.op, places};
+}
+
+std::optional<BoardExplanation> ExplainBoard(Kokuban& model) {
+    const Board& board = model.board;
+    const std::optional<WorkingInput> input = BoardCalculation(model, model.settings.POINTMAX);
+    auto working = input && board.canvas() != nullptr ? BuildWorking(*input) : std::nullopt;
     if (!working) {
         return std::nullopt;
     }

@@ -50,6 +50,10 @@ struct BoardExplanation {
     std::vector<std::string> sentences;
 };
 
+// The calculation standing on the board, as the working's input with `places` quotient places;
+// nothing while none stands.
+std::optional<WorkingInput> BoardCalculation(const Kokuban& model, int places);
+
 // Nothing while no finished calculation stands on the board, or when it cannot be written out.
 // The board is drawn again (a repaint, without pauses) to find where its cells stand.
 std::optional<BoardExplanation> ExplainBoard(Kokuban& model);
