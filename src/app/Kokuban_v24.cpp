@@ -38,6 +38,7 @@
 #include "app/Placement.h"
 #include "app/Sikiinpv.h"
 #include "app/Stepgov.h"
+#include "app/WorksheetWindow.h"
 
 // The pictures are compiled into a static library, which the linker would otherwise drop.
 static void InitResources() {
@@ -327,7 +328,8 @@ void TKokubanForm::BuildMenu() {
     add(board, QStringLiteral("印刷(&P)..."), [this] { Print1Click(); });
     add(board, QStringLiteral("ページ設定(&R)..."), nullptr);
     add(board, QStringLiteral("ノートで練習(&N)"), [this] { OpenNotebook(); });
-    add(board, QStringLiteral("学習の記録(&P)"), [this] { ShowRecord(); });
+    add(board, QStringLiteral("プリント作成(&W)"), [this] { OpenWorksheet(); });
+    add(board, QStringLiteral("学習の記録(&K)"), [this] { ShowRecord(); });
     add(board, QStringLiteral("画面を直前の大きさにする(&Y)"), [this] { Y1Click(); });
     add(board, QStringLiteral("画面を最大化する(&Z)"), [this] { Z1Click(); });
     add(
@@ -524,6 +526,13 @@ void TKokubanForm::OpenNotebook() {
         notebook_ = new Notebook(*this);
     }
     notebook_->Open();
+}
+
+void TKokubanForm::OpenWorksheet() {
+    if (worksheet_ == nullptr) {
+        worksheet_ = new WorksheetWindow(*this);
+    }
+    worksheet_->Open();
 }
 
 void TKokubanForm::ShowRecord() {
@@ -905,6 +914,21 @@ bool TKokubanForm::eventFilter(QObject* watched, QEvent* event) {
         ResizeBoard();
         PlaceCompanions(false);
     }
+    if (watched != nullptr && (watched == notebook_ || watched == worksheet_)) {
+        switch (event->type()) {
+            case QEvent::Show:
+            case QEvent::Hide:
+            case QEvent::Move:
+            case QEvent::Resize:
+            case QEvent::WindowStateChange:
+                // Once the window manager has framed and placed it.
+                QMetaObject::invokeMethod(
+                    this, [this] { ArrangeCompanions(); }, Qt::QueuedConnection);
+                break;
+            default:
+                break;
+        }
+    }
     if ((event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) &&
         watched->isWidgetType() &&
         PreviewKey(static_cast<QWidget*>(watched), static_cast<QKeyEvent*>(event))) {
@@ -997,6 +1021,13 @@ void TKokubanForm::PlaceCompanions(bool moved) {
 
 // The part of the work in view, on the screen.
 QRect TKokubanForm::WorkOnScreen() const {
+    // While the notebook or the worksheet window is open, that is the work to keep clear.
+    for (const QWidget* window :
+         {static_cast<QWidget*>(notebook_), static_cast<QWidget*>(worksheet_)}) {
+        if (window != nullptr && window->isVisible() && !window->isMinimized()) {
+            return window->frameGeometry();
+        }
+    }
     const QPoint offset = board_->offset();
     const QRect work = canvas_->ContentWithin(Band().translated(offset)).translated(-offset);
     return work.isEmpty() ? QRect() : QRect(board_->mapToGlobal(work.topLeft()), work.size());

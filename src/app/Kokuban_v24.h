@@ -32,6 +32,7 @@ namespace kazu {
 
 class ExplanationWalk;
 class Notebook;
+class WorksheetWindow;
 class HelpWindow;
 class TFaceS;
 class TSenExForm;
@@ -92,6 +93,8 @@ class TKokubanForm : public QMainWindow,
     // The notebook, made when first opened; nullptr until then.
     Notebook* notebook() const { return notebook_; }
     void OpenNotebook();
+    // プリント作成, made when first opened.
+    void OpenWorksheet();
     // The teacher's view of the child's practice record.
     void ShowRecord();
 
@@ -201,6 +204,7 @@ class TKokubanForm : public QMainWindow,
     HelpWindow* help_ = nullptr;
     ExplanationWalk* walk_ = nullptr;
     Notebook* notebook_ = nullptr;
+    WorksheetWindow* worksheet_ = nullptr;
 
     // The speech panel.
     QFrame* panel1_ = nullptr;

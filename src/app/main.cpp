@@ -21,6 +21,7 @@
 #include "app/Render.h"
 #include "app/Say.h"
 #include "app/SingleInstance.h"
+#include "app/WorksheetCommand.h"
 #include "core/Leftovers.h"
 #include "speech/JuliusGrammarCache.h"
 #include "speech/JuliusRecognizer.h"
@@ -57,6 +58,8 @@ std::span<const Mode> Modes() {
          Toolkit::kCore, kazu::RunCheck},
         {"--problems SET", "a school year's practice problems, as typed", kazu::kProblemsUsage,
          Toolkit::kCore, kazu::RunProblems},
+        {"--worksheet SET", "a practice sheet with its answer key, as a PDF file",
+         kazu::kWorksheetUsage, Toolkit::kGui, kazu::RunWorksheet},
         {"--say TEXT", "the voice as a WAV file, or its mouth shapes", kazu::kSayUsage,
          Toolkit::kCore, kazu::RunSay},
         {"--hear FILE.wav", "what voice input hears in a recording", kazu::kHearUsage,
