@@ -704,11 +704,14 @@ void Notebook::CheckFinished(bool asked) {
     QString shown;
     std::string spoken;
     std::vector<MistakeKind> kinds;
-    for (const NamedMistake& mistake : check.mistakes) {
+    // The most likely one only: several that write the same answer often share their example,
+    // and one named mistake is what a child can take in (and what the record counts).
+    if (!check.mistakes.empty()) {
+        const NamedMistake& mistake = check.mistakes.front();
         kinds.push_back(mistake.kind);
-        shown +=
+        shown =
             Q(mistake.sentence) + QStringLiteral("\n　") + Q(mistake.example) + QLatin1Char('\n');
-        spoken += spoken.empty() ? mistake.sentence : "";
+        spoken = mistake.sentence;
     }
     if (kinds.empty()) {
         const auto wrong = work_->FirstWrong();

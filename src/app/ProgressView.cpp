@@ -48,8 +48,11 @@ QString Html(const Progress& progress) {
         "<table border='1' cellspacing='0'>"
         "<tr><th>まちがい</th><th>回数</th><th>子どもへの言葉</th></tr>");
     for (const auto& [kind, count] : counts) {
-        html += QStringLiteral("<tr>") + cell.arg(Q(std::string(MistakeId(kind)))) +
-                cell.arg(count) + cell.arg(Q(MistakeSentence(kind))) + QStringLiteral("</tr>");
+        // The id too: it is what the record file and the command line call it.
+        const QString name = QStringLiteral("%1<br><small>%2</small>")
+                                 .arg(Q(MistakeName(kind)), Q(std::string(MistakeId(kind))));
+        html += QStringLiteral("<tr>") + cell.arg(name) + cell.arg(count) +
+                cell.arg(Q(MistakeSentence(kind))) + QStringLiteral("</tr>");
     }
     return html + QStringLiteral("</table>");
 }

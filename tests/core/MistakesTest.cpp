@@ -9,6 +9,7 @@
 #include <functional>
 #include <iostream>
 #include <map>
+#include <set>
 #include <string>
 
 #include "WideNumbers.h"
@@ -360,9 +361,11 @@ TEST(Mistakes, OtherWrongAnswersAreRarelyNamedAndGetAHint) {
 
 TEST(Mistakes, IdsAndSentences) {
     EXPECT_EQ(AllMistakes().size(), 15u);
+    std::set<std::string> names;  // a teacher tells the kinds apart by these
     for (const MistakeKind kind : AllMistakes()) {
         EXPECT_EQ(MistakeFromId(MistakeId(kind)), kind);
         EXPECT_FALSE(MistakeSentence(kind).empty());
+        EXPECT_TRUE(names.insert(MistakeName(kind)).second) << MistakeName(kind);
     }
     EXPECT_EQ(MistakeId(MistakeKind::AddCarryWritten), "add-carry-written");
     EXPECT_FALSE(MistakeFromId("add-carry").has_value());

@@ -20,6 +20,7 @@ namespace {
 struct MistakeText {
     MistakeKind kind;
     const char* id;
+    const char* name;      // for the teacher: the wrong procedure in a teacher's words
     const char* sentence;  // in the kanji of the grade that learns the calculation
 };
 
@@ -29,38 +30,40 @@ struct MistakeText {
 // before the narrower one that writes the same answer (40−17 → 37 is "the smaller from the
 // larger" more often than "0 − 7 is 7").
 const MistakeText kMistakes[] = {
-    {MistakeKind::AddNoCarry, "add-no-carry",
+    {MistakeKind::AddNoCarry, "add-no-carry", "繰り上がりの加え忘れ",
      "くり上がった1をたすのを、わすれたみたいだね。くり上がりは小さく書いておこう。"},
-    {MistakeKind::AddCarryWritten, "add-carry-written",
+    {MistakeKind::AddCarryWritten, "add-carry-written", "位の和を2けたのまま書く",
      "たした数を、2けたのまま書いたみたいだね。10になったら、となりへ1くり上げよう。"},
     {MistakeKind::SubSmallerFromLarger, "sub-smaller-from-larger",
+     "大きい数から小さい数をひく（繰り下がりなし）",
      "上の数がひけないときに、下の数から上の数をひいたみたいだね。ひけないときは、1くり下げよう。"},
-    {MistakeKind::SubBorrowNoDecrement, "sub-borrow-no-decrement",
+    {MistakeKind::SubBorrowNoDecrement, "sub-borrow-no-decrement", "繰り下げた位を1減らし忘れ",
      "くり下げたのに、かした数を1小さくしていないみたいだね。くり下げたら、1へらしておこう。"},
     {MistakeKind::SubBorrowAcrossZero, "sub-borrow-across-zero",
+     "0をまたぐ繰り下がりで次の位を減らし忘れ",
      "0を9にしたけれど、そのとなりの数を1小さくしていないみたいだね。"},
-    {MistakeKind::SubZeroMinusN, "sub-zero-minus-n",
+    {MistakeKind::SubZeroMinusN, "sub-zero-minus-n", "0−□を□と書く",
      "0からひくところで、下の数をそのまま書いたみたいだね。0からはひけないので、1くり下げよう。"},
-    {MistakeKind::MulNoCarry, "mul-no-carry",
+    {MistakeKind::MulNoCarry, "mul-no-carry", "かけ算の繰り上がりの加え忘れ",
      "かけ算のくり上がりを、たすのをわすれたみたいだね。くり上がりは小さく書いておこう。"},
-    {MistakeKind::MulCarryAddedBefore, "mul-carry-added-before",
+    {MistakeKind::MulCarryAddedBefore, "mul-carry-added-before", "繰り上がりをかける前に加える",
      "くり上がった数を、かける前にたしたみたいだね。さきにかけてから、くり上がりをたそう。"},
-    {MistakeKind::MulPartialNoShift, "mul-partial-no-shift",
+    {MistakeKind::MulPartialNoShift, "mul-partial-no-shift", "部分積を1けたずらさない",
      "2だんめの答えを、左に1けたずらしていないみたいだね。十のくらいをかけた答えは、十のくらいから"
      "書こう。"},
-    {MistakeKind::DivQuotientZeroSkipped, "div-quotient-zero-skipped",
+    {MistakeKind::DivQuotientZeroSkipped, "div-quotient-zero-skipped", "商の途中の0を立て忘れ",
      "商に0を書くのを、わすれたみたいだね。商がたたないくらいには、0をたてよう。"},
-    {MistakeKind::DivRemainderTooLarge, "div-remainder-too-large",
+    {MistakeKind::DivRemainderTooLarge, "div-remainder-too-large", "あまりがわる数以上",
      "あまりが、わる数より小さくなっていないね。商を1大きくしてみよう。"},
-    {MistakeKind::DecAlignRight, "dec-align-right",
+    {MistakeKind::DecAlignRight, "dec-align-right", "小数点でなく右端をそろえる",
      "右のはしをそろえて書いたみたいだね。小数のたし算やひき算は、小数点をそろえて書こう。"},
-    {MistakeKind::DecMulPoint, "dec-mul-point",
+    {MistakeKind::DecMulPoint, "dec-mul-point", "積の小数点をたし算のようにそろえる",
      "積の小数点を、たし算のように上の小数点にそろえたみたいだね。小数点より右のけたの数をあわせて"
      "、"
      "積の右から数えてうとう。"},
-    {MistakeKind::DivPointNotMoved, "div-point-not-moved",
+    {MistakeKind::DivPointNotMoved, "div-point-not-moved", "わられる数の小数点を移さない",
      "わる数の小数点だけをうつしたみたいだね。わられる数の小数点も、同じけただけ右にうつそう。"},
-    {MistakeKind::DivRemainderPoint, "div-remainder-point",
+    {MistakeKind::DivRemainderPoint, "div-remainder-point", "あまりの小数点を移した位置にうつ",
      "あまりの小数点を、うつしたあとの小数点にそろえたみたいだね。あまりの小数点は、わられる数の"
      "もとの小数点にそろえよう。"},
 };
@@ -608,6 +611,10 @@ std::optional<MistakeKind> MistakeFromId(std::string_view id) {
         }
     }
     return std::nullopt;
+}
+
+std::string MistakeName(MistakeKind kind) {
+    return TextOf(kind).name;
 }
 
 std::string MistakeSentence(MistakeKind kind) {

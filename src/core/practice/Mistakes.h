@@ -33,6 +33,8 @@ enum class MistakeKind {
 const std::vector<MistakeKind>& AllMistakes();
 std::string_view MistakeId(MistakeKind kind);  // "add-no-carry"
 std::optional<MistakeKind> MistakeFromId(std::string_view id);
+// The wrong procedure in a teacher's words: 「商の途中の0を立て忘れ」.
+std::string MistakeName(MistakeKind kind);
 // What the child did, kindly, in words a child of the grade reads.
 std::string MistakeSentence(MistakeKind kind);
 
