@@ -84,8 +84,9 @@ std::optional<WorkingInput> Typed(const QString& expression, int places) {
     Kokuban model(host, host, settings);
     MetricsCanvas canvas;
     model.Start(canvas, 96);
-    for (const QChar ch : expression) {
-        model.InputChar(ch.unicode() < 0x80 ? char(ch.unicode()) : '?');
+    TypeKeys(model, expression);
+    if (!Calculated(model)) {
+        ReportUnfinished(host, expression);
     }
     return BoardCalculation(model, places);
 }

@@ -131,10 +131,9 @@ int RunExplain(const QStringList& arguments) {
     RecordingPacer pacer(recorder.log());
     model.SetPacer(&pacer);
     model.Start(recorder, 96);
-    for (const QChar ch : options.expression) {
-        model.InputChar(ch.unicode() < 0x80 ? char(ch.unicode()) : '?');
-    }
+    TypeKeys(model, options.expression);
     if (!Calculated(model)) {
+        ReportUnfinished(host, options.expression);
         return 1;
     }
     if (board) {

@@ -150,10 +150,7 @@ std::string MetricsLine(const BoardLayout& l) {
 void TypeExpression(const RenderOptions& options, Kokuban& model) {
     model.board.layout.labelsShown = options.labels;
     model.board.layout.guideShown = options.guide;
-    for (const QChar ch : options.expression) {
-        // Anything but ASCII is a character the entry refuses anyway.
-        model.InputChar(ch.unicode() < 0x80 ? char(ch.unicode()) : '?');
-    }
+    TypeKeys(model, options.expression);
 }
 
 // Types the expression into a fresh board that draws on `device`.
@@ -170,6 +167,9 @@ Drawn Draw(const RenderOptions& options, QPaintDevice* device, QSize client, boo
     TypeExpression(options, model);
     Drawn drawn;
     drawn.calculated = Calculated(model);
+    if (!drawn.calculated && echo) {
+        ReportUnfinished(host, options.expression);
+    }
     drawn.bounds = qtCanvas.contentBounds();
     drawn.layout = model.board.layout;
     drawn.result = model.board.operands.result;
@@ -222,6 +222,9 @@ int RenderExample(const RenderOptions& options) {
                            .toStdString());
     // The switch as the button turns it; the window is drawn here once, never shown.
     model.SpeedButton3Click();
+    if (!calculated) {
+        ReportUnfinished(host, options.expression);
+    }
     if (!calculated || !model.example.on) {
         return 1;
     }

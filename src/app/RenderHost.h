@@ -1,7 +1,8 @@
-// What --render and --explain share: a windowless host that writes messages and speech to
-// standard error, one line each, and the test whether a calculation stands on the board.
+// What the command-line modes share: a windowless host that writes messages and speech to
+// standard error, one line each, and the expression typed as keys.
 #pragma once
 
+#include <QString>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -19,6 +20,7 @@ class RenderHost : public QuietHost, public Voice {
     explicit RenderHost(bool echo) : echo_(echo) {}
 
     void ShowMessage(const std::string& text, const std::string& caption, MessageIcon) override {
+        told_ = true;
         if (echo_) {
             std::cerr << "message " << QuotedText(caption) << " " << QuotedText(text) << "\n";
         }
@@ -34,9 +36,29 @@ class RenderHost : public QuietHost, public Voice {
     void SetVolume(int) override {}
     std::vector<std::string> Voices() override { return {}; }
     void SetListener(VoiceListener*) override {}
+    // Whether the board has shown a message (a refusal) since the start.
+    bool told() const { return told_; }
 
   private:
     bool echo_;
+    bool told_ = false;
 };
+
+// One key a character, as a child types; anything but ASCII is a key the board refuses.
+inline void TypeKeys(Kokuban& model, const QString& expression) {
+    for (const QChar ch : expression) {
+        model.InputChar(ch.unicode() < 0x80 ? char(ch.unicode()) : '?');
+    }
+}
+
+// When nothing was calculated and the board said nothing: the keys stopped short of "=", or
+// were not the board's keys.
+inline void ReportUnfinished(const RenderHost& host, const QString& expression) {
+    if (!host.told()) {
+        std::cerr << "kazuchan: \"" << expression.toStdString()
+                  << "\" was not calculated: a calculation is typed as keys (digits, \".\", "
+                     "+ - * /) and ends with \"=\"\n";
+    }
+}
 
 }  // namespace kazu

@@ -83,6 +83,23 @@ class CommandLineTest : public QObject {
         QVERIFY2(run.err.startsWith(QStringLiteral("kazuchan: ")), qPrintable(run.err));
         QVERIFY2(UsageOptions(run.err).contains(QStringLiteral("--render")), qPrintable(run.err));
     }
+
+    // An expression that stops short of "=" is never calculated: each mode that types one
+    // exits 1 and says why, instead of ending without a word.
+    void UnfinishedExpressionsAreSaidSo_data() {
+        QTest::addColumn<QStringList>("arguments");
+        const QString unfinished = QStringLiteral("52-38");
+        QTest::newRow("--render") << QStringList{QStringLiteral("--render"), unfinished};
+        QTest::newRow("--explain") << QStringList{QStringLiteral("--explain"), unfinished};
+        QTest::newRow("--check") << QStringList{QStringLiteral("--check"), unfinished,
+                                                QStringLiteral("--answer"), QStringLiteral("14")};
+    }
+    void UnfinishedExpressionsAreSaidSo() {
+        QFETCH(QStringList, arguments);
+        const Run run = Kazuchan(arguments);
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.err.contains(QStringLiteral("ends with \"=\"")), qPrintable(run.err));
+    }
 };
 
 QTEST_GUILESS_MAIN(CommandLineTest)
