@@ -183,9 +183,6 @@ TKokubanForm::TKokubanForm(std::unique_ptr<SettingsStore> store, std::unique_ptr
         },
         this);
     model_->SetPacer(pacer_);
-    // Its pictures are loaded when it is first shown, after the board's first frame.
-    face_ = new TFaceS(*pacer_, this);
-    input_ = new TInputForm(*this);
     step_ = new TStepGoForm(
         this, [this] { StepModeOff(); }, [this](const QKeyEvent& key) { KeyDown(key); });
     pacer_->SetStepping(step_, board_, [this] { StepModeOff(); });
@@ -193,7 +190,7 @@ TKokubanForm::TKokubanForm(std::unique_ptr<SettingsStore> store, std::unique_ptr
         *model_, this, [this] { SpeedButton3Dsp(); },
         [this] { RunPaced([this] { model_->VK_DeleteKey(); }); });
     senEx_->LoadPictureWhenShown(FindDataFile(QStringLiteral("bunex.jpg")));
-    for (QWidget* window : std::initializer_list<QWidget*>{face_, input_, step_, senEx_}) {
+    for (QWidget* window : std::initializer_list<QWidget*>{step_, senEx_}) {
         companions_.push_back({window, window->pos(), window->pos()});
     }
     model_->SetExampleView(senEx_);
@@ -751,11 +748,34 @@ void TKokubanForm::StepModeOff() {
                  false);
 }
 
+// The face and the input panel appear only after the board's first frame: made before it, they
+// would hold it up.
+void TKokubanForm::MakeFaceAndPanel() {
+    if (face_ != nullptr) {
+        return;
+    }
+    face_ = new TFaceS(*pacer_, this);
+    input_ = new TInputForm(*this);
+    companions_.insert(companions_.begin(), {CompanionPlace{face_, face_->pos(), face_->pos()},
+                                             CompanionPlace{input_, input_->pos(), input_->pos()}});
+}
+
+TFaceS* TKokubanForm::face() {
+    MakeFaceAndPanel();
+    return face_;
+}
+
+TInputForm* TKokubanForm::inputPanel() {
+    MakeFaceAndPanel();
+    return input_;
+}
+
 void TKokubanForm::ShowInputPanel(bool shown) {
-    input_->setVisible(shown);
+    inputPanel()->setVisible(shown);
 }
 
 void TKokubanForm::ToggleInputPanelMinimized() {
+    MakeFaceAndPanel();
     // A panel closed from the window manager (Alt+F4) comes back as a minimised one does.
     if (input_->isMinimized() || input_->isHidden()) {
         input_->showNormal();
@@ -985,17 +1005,18 @@ void TKokubanForm::Timer1Timer() {
     // Keys belong to the key map: the companions give the focus back, unless a panel button
     // is being handled.
     const QWidget* active = QApplication::activeWindow();
-    if (!input_->panelInUse() && active != nullptr && (active == input_ || active == face_)) {
+    if (input_ != nullptr && !input_->panelInUse() && active != nullptr &&
+        (active == input_ || active == face_)) {
         activateWindow();
     }
 }
 
 void TKokubanForm::VisemeDsp(int viseme) {
-    face_->VisemeDsp(viseme);
+    face()->VisemeDsp(viseme);
 }
 
 void TKokubanForm::MabatakiDsp(int milliseconds) {
-    face_->MabatakiDsp(milliseconds);
+    face()->MabatakiDsp(milliseconds);
 }
 
 void TKokubanForm::ReadingLevel(int level) {
@@ -1005,7 +1026,7 @@ void TKokubanForm::ReadingLevel(int level) {
 // The face stays beside the board: placed on a resize, and, a little differently, when the
 // window has moved.
 void TKokubanForm::PlaceCompanions(bool moved) {
-    if (companions_.empty()) {
+    if (face_ == nullptr) {
         return;
     }
     const QRect frame = frameGeometry();
@@ -1073,6 +1094,7 @@ void TKokubanForm::showEvent(QShowEvent* event) {
     // The companions and the greeting come after the board's first frame, which they would
     // otherwise hold up.
     AfterFirstPaint(board_, [this] {
+        MakeFaceAndPanel();
         if (!face_->LoadPictures(QStringLiteral(":/face/"))) {
             messageSink_(QStringLiteral("Could not load or display bitmap"), QString(), false);
         }

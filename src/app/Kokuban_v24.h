@@ -116,8 +116,9 @@ class TKokubanForm : public QMainWindow,
     void VisemeDsp(int viseme) override;
     void MabatakiDsp(int milliseconds) override;
     void ReadingLevel(int level) override;
-    TFaceS* face() const { return face_; }
-    TInputForm* inputPanel() const { return input_; }
+    // Made after the board's first frame, when they are first shown, or when asked for.
+    TFaceS* face();
+    TInputForm* inputPanel();
     TStepGoForm* stepWindow() const { return step_; }
     WindowPacer* pacer() const { return pacer_; }
     // The settings dialog while it is open, else nullptr.
@@ -233,6 +234,7 @@ class TKokubanForm : public QMainWindow,
     void FontDialog1Apply(const QFont& font);
     void Timer1Timer();
     bool PreviewKey(QWidget* widget, QKeyEvent* key);
+    void MakeFaceAndPanel();
     void PlaceCompanions(bool moved);
     void ArrangeCompanions();
     QRect WorkOnScreen() const;
