@@ -74,12 +74,7 @@ std::optional<QString> Parse(const QStringList& args, CheckOptions& options) {
 // The operands as the board holds them after the expression was typed; nothing when the
 // board refused it (its messages are on standard error).
 std::optional<WorkingInput> Typed(const QString& expression, int places) {
-    AppSettings settings;
-    settings.POINTMAX = places;
-    settings.SP_PANELSHOW = 0;
-    settings.ENZANSPEED = 0;
-    settings.KEYSPEAK = 0;
-    settings.SIKISPEAK = 0;
+    const AppSettings settings = QuietBoardSettings(places);
     RenderHost host(true);
     Kokuban model(host, host, settings);
     MetricsCanvas canvas;

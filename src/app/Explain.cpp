@@ -106,13 +106,8 @@ int RunExplain(const QStringList& arguments) {
         return 2;
     }
     // The same key path as --render, so the same refusals with the same messages.
-    AppSettings settings;
-    settings.POINTMAX = options.places;
+    AppSettings settings = QuietBoardSettings(options.places);
     settings.DSP_CL_TYPE = options.scheme;
-    settings.SP_PANELSHOW = 0;
-    settings.ENZANSPEED = 0;
-    settings.KEYSPEAK = 0;  // standard error holds the refusals, not every key read aloud
-    settings.SIKISPEAK = 0;
     RenderHost host(true);
     Kokuban model(host, host, settings);
     // The window's canvas, with the window's fonts, when a picture is asked for.

@@ -44,6 +44,18 @@ class RenderHost : public QuietHost, public Voice {
     bool told_ = false;
 };
 
+// A board that draws at once, without the speech panel, and reads nothing aloud: standard
+// error holds the refusals, not every key. `places` is the quotient places of a division.
+inline AppSettings QuietBoardSettings(int places) {
+    AppSettings settings;
+    settings.POINTMAX = places;
+    settings.SP_PANELSHOW = 0;
+    settings.ENZANSPEED = 0;
+    settings.KEYSPEAK = 0;
+    settings.SIKISPEAK = 0;
+    return settings;
+}
+
 // One key a character, as a child types; anything but ASCII is a key the board refuses.
 inline void TypeKeys(Kokuban& model, const QString& expression) {
     for (const QChar ch : expression) {

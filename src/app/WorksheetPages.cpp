@@ -80,13 +80,8 @@ struct BoardPicture {
 };
 
 std::optional<BoardPicture> DrawBoard(const Problem& problem, const std::string& fontName) {
-    AppSettings settings;
+    AppSettings settings = QuietBoardSettings(problem.input.places);
     settings.FONTNAME = fontName;
-    settings.POINTMAX = problem.input.places;
-    settings.SP_PANELSHOW = 0;
-    settings.ENZANSPEED = 0;
-    settings.KEYSPEAK = 0;
-    settings.SIKISPEAK = 0;
     settings.KAIGYO_FLAG = 0;
     RenderHost host(false);
     Kokuban model(host, host, settings);
