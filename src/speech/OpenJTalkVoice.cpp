@@ -41,6 +41,11 @@ OpenJTalkVoice::OpenJTalkVoice(const OpenJTalkPaths& paths, QObject* parent, Loa
 }
 
 OpenJTalkVoice::~OpenJTalkVoice() {
+    // The sound device may run the event loop while it closes: no tick must reach it then, and
+    // reset() lets anything that still does find no device rather than a half-destroyed one.
+    ticker_.stop();
+    sinkRest_.stop();
+    sink_.reset();
     {
         std::lock_guard lock(mutex_);
         stopping_ = true;
