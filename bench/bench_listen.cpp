@@ -6,12 +6,14 @@
 // With --voices, the same for every installed voice (bench/setup-voices) and speakers made from
 // them, plain, child-like, in pink noise and babble at 20 and 10 dB and in a reverberant room.
 //
-// bench_listen [DIR] [--accuracy] [--voices | --held-out] [--only SPEAKER] [--verbose]
+// bench_listen [DIR] [--accuracy] [--voices | --held-out] [--only SPEAKER] [--condition NAME]
+//              [--verbose]
 //   DIR         keep the recordings there and use them again next time (else a temporary folder)
 //   --accuracy  the recognition rates only, without the real-time parts
 //   --voices    the table of voices and conditions, on the part of the corpus tuned on
 //   --held-out  the same table on the part never tuned on
-//   --only      one speaker of the table;  --verbose: every miss
+//   --only      one speaker of the table;  --condition: one condition ("plain", "child-like",
+//               "pink 20 dB", ...);  --verbose: every miss
 #include <unistd.h>
 
 #include <QCoreApplication>
@@ -617,12 +619,16 @@ constexpr double kSureConfidence = 0.45;
 // calculations and sentences from seeds never tuned on.
 int VoicesTable(const QDir& dir, const QStringList& arguments,
                 const std::map<std::string, std::set<int>>& commandReadings, bool heldOut,
-                const QString& only, bool verbose) {
+                const QString& only, const QString& onlyCondition, bool verbose) {
     using namespace kazu::bench;
     const uint32_t seed = heldOut ? 2 : 1;
     const auto calculations = DrawCalculations(seed, 30);
     const auto sentences = DrawSentences(seed, 12);
     std::vector<Speaker> speakers = InstalledSpeakers();
+    std::vector<Condition> conditions;
+    for (const Condition condition : kConditions)
+        if (onlyCondition.isEmpty() || onlyCondition == QLatin1String(ConditionName(condition)))
+            conditions.push_back(condition);
     if (!only.isEmpty())
         std::erase_if(speakers, [&](const Speaker& speaker) { return speaker.name != only; });
     Studio studio(dir);
@@ -655,7 +661,7 @@ int VoicesTable(const QDir& dir, const QStringList& arguments,
     std::map<std::pair<QString, int>, VoiceRow> rows;
     const qsizetype lead = kSampleRate / 2, trail = kSampleRate;
     for (const Speaker& speaker : speakers)
-        for (const Condition condition : kConditions) {
+        for (const Condition condition : conditions) {
             VoiceRow& row = rows[{speaker.name, static_cast<int>(condition)}];
             uint32_t noiseSeed = 1;
             const auto audio = [&](const std::string& reading) {
@@ -680,10 +686,11 @@ int VoicesTable(const QDir& dir, const QStringList& arguments,
                 row.calc.Count(ok);
                 row.askedAbout.Count(onlyCalc && least < kSureConfidence);
                 row.wrongAndSure.Count(!ok && onlyCalc && least >= kSureConfidence);
-                if (!ok && verbose)
-                    std::printf("  miss %s, %s: %s → %s\n", qUtf8Printable(speaker.name),
-                                ConditionName(condition), calculations[i].text.c_str(),
-                                Describe(calcHeard[i]).c_str());
+                // Both kinds with their confidence: where a threshold would fall.
+                if (verbose)
+                    std::printf("  %s %s, %s: %s → %s\n", ok ? "right" : "miss",
+                                qUtf8Printable(speaker.name), ConditionName(condition),
+                                calculations[i].text.c_str(), Describe(calcHeard[i]).c_str());
             }
             const auto& commands = condition == Condition::Plain || condition == Condition::Child
                                        ? allCommands
@@ -737,7 +744,7 @@ int VoicesTable(const QDir& dir, const QStringList& arguments,
                 "wrong+sure", "asked %", "command %", "reject %", "opp");
     std::map<int, VoiceRow> totals;
     for (const Speaker& speaker : speakers)
-        for (const Condition condition : kConditions) {
+        for (const Condition condition : conditions) {
             const VoiceRow& row = rows[{speaker.name, static_cast<int>(condition)}];
             std::printf("%-13s %-13s %9.1f %9.1f %9.1f %9.1f %9.1f %4d\n",
                         qUtf8Printable(speaker.name), ConditionName(condition), row.calc.Percent(),
@@ -754,7 +761,7 @@ int VoicesTable(const QDir& dir, const QStringList& arguments,
             }
             total.opposites += row.opposites;
         }
-    for (const Condition condition : kConditions) {
+    for (const Condition condition : conditions) {
         const VoiceRow& row = totals[static_cast<int>(condition)];
         std::printf("%-13s %-13s %9.1f %9.1f %9.1f %9.1f %9.1f %4d\n", "all voices",
                     ConditionName(condition), row.calc.Percent(), row.wrongAndSure.Percent(),
@@ -776,6 +783,12 @@ int main(int argc, char** argv) {
     if (const qsizetype at = options.indexOf(QStringLiteral("--only"));
         at >= 0 && at + 1 < options.size()) {
         only = options[at + 1];
+        options.remove(at, 2);
+    }
+    QString condition;
+    if (const qsizetype at = options.indexOf(QStringLiteral("--condition"));
+        at >= 0 && at + 1 < options.size()) {
+        condition = options[at + 1];
         options.remove(at, 2);
     }
     QString meansDir;
@@ -818,7 +831,7 @@ int main(int argc, char** argv) {
 
     if (voices || heldOut)
         return VoicesTable(dir, ListenArguments(calcPrefix, commandPrefix), commandReadings,
-                           heldOut, only, verbose);
+                           heldOut, only, condition, verbose);
 
     QElapsedTimer recordingTime;
     recordingTime.start();

@@ -50,6 +50,13 @@ using kazu::listen::ListenEvent;
 
 constexpr const char* kCalc = "calc";
 constexpr const char* kCommand = "command";
+// Each grammar is heard twice, the second time by a model whose frequency axis is warped down
+// by a fifth: a child's shorter vocal tract puts every formant about that much higher than in
+// the adult voices the models learned from, and unwarped, children's words were heard as other
+// words. Between 300 Hz and 6 kHz: the pitch and the top band stay as they are.
+constexpr const char* kCalcWarped = "calc-child";
+constexpr const char* kCommandWarped = "command-child";
+constexpr const char* kWarp[] = {"-vtln", "0.8", "300", "6000"};
 constexpr const char* kUsage =
     "usage: kazuchan-listen --model DIR --calc PREFIX [--command PREFIX] [--floor CONF]\n"
     "                       [--means DIR] [--save-means DIR] [--microphone SOURCE]\n"
@@ -83,9 +90,13 @@ struct Listener {
     std::vector<int16_t> pending;           // cleaned samples not yet handed to the engine
     size_t pendingAt = 0;
     bool ended = false;
-    int level = -1;       // the input level last told
-    int microphone = -1;  // the capture thread's samples, or -1
-    std::string heard;    // samples from the microphone not yet taken
+    int level = -1;          // the input level last told
+    int microphone = -1;     // the capture thread's samples, or -1
+    std::string heard;       // samples from the microphone not yet taken
+    std::vector<int> peaks;  // the last blocks' cleaned peaks between utterances
+    int blockPeak = 0;       // of the block being heard
+    size_t blockFill = 0;
+    int speaking = -1;  // blocks heard since the utterance began, or -1 between them
 };
 
 Listener listener;
@@ -123,9 +134,12 @@ void SetMode(const std::string& mode) {
     listener.mode = mode;
     // The engine switches at the next utterance; "off" keeps listening and drops the results.
     const bool command = mode == kCommand && !listener.options.command.empty();
-    j_process_activate(listener.recog, const_cast<char*>(command ? kCommand : kCalc));
+    for (const char* name : {command ? kCommand : kCalc, command ? kCommandWarped : kCalcWarped})
+        j_process_activate(listener.recog, const_cast<char*>(name));
     if (!listener.options.command.empty())
-        j_process_deactivate(listener.recog, const_cast<char*>(command ? kCalc : kCommand));
+        for (const char* name :
+             {command ? kCalc : kCommand, command ? kCalcWarped : kCommandWarped})
+            j_process_deactivate(listener.recog, const_cast<char*>(name));
 }
 
 // How the capture thread ended: set before it closes its end of the pipe.
@@ -243,6 +257,43 @@ void StartMicrophone(const std::string& source) {
     }).detach();
 }
 
+// The level at which the engine takes sound for speech follows the room. The fixed level it
+// had was met by a voice near full scale; a real microphone's, some 12 to 25 dB lower, often
+// never reached it. The room is the median of the blocks' peaks over the last few seconds between
+// utterances, heard as the engine hears it (after the noise suppressor); learned within one, it
+// rose with the voice and cut the softer words off. Its median, not its quietest block: other
+// children's talk has quiet moments too, and a level set from them took their words for speech.
+// An "utterance" far longer than any calculation is the room grown louder.
+constexpr size_t kRoomBlock = 1600;  // samples: 100 ms, whatever size the frames come in
+constexpr size_t kRoomBlocks = 30;
+constexpr int kLongestUtterance = 100;  // blocks
+constexpr double kAboveRoom = 2.5;
+constexpr double kLowestTrigger = 300;  // a quiet room: still above the hiss of the microphone
+constexpr double kHighestTrigger = 3000;
+
+void FollowRoom(const std::vector<int16_t>& cleaned) {
+    for (const int16_t sample : cleaned) {
+        listener.blockPeak = std::max(listener.blockPeak, std::abs(static_cast<int>(sample)));
+        if (++listener.blockFill < kRoomBlock)
+            continue;
+        const int peak = listener.blockPeak;
+        listener.blockPeak = 0;
+        listener.blockFill = 0;
+        if (listener.speaking >= 0 && ++listener.speaking < kLongestUtterance)
+            continue;
+        auto& peaks = listener.peaks;
+        peaks.push_back(peak);
+        if (peaks.size() > kRoomBlocks)
+            peaks.erase(peaks.begin());
+        std::vector<int> sorted = peaks;
+        std::nth_element(sorted.begin(), sorted.begin() + sorted.size() / 2, sorted.end());
+        const int trigger = static_cast<int>(
+            std::clamp(kAboveRoom * sorted[sorted.size() / 2], kLowestTrigger, kHighestTrigger));
+        listener.recog->adin->thres = trigger;
+        listener.recog->adin->zc.trigger = trigger;
+    }
+}
+
 // The samples of one block of audio, from a frame or from the microphone, on to the engine.
 void TakeAudio(std::string_view audio) {
     EmitLevel(audio);
@@ -251,6 +302,7 @@ void TakeAudio(std::string_view audio) {
     listener.pending.clear();
     listener.quieter.Process(samples, listener.pending);
     listener.pendingAt = 0;
+    FollowRoom(listener.pending);
 }
 
 // Waits for standard input or the microphone; false at the end of standard input.
@@ -325,9 +377,11 @@ int ReadAudio(SP16* buffer, int room) {
 }
 
 void OnSpeechStart(Recog*, void*) {
+    listener.speaking = 0;
     Emit({ListenEvent::Kind::Speech});
 }
 void OnSpeechStop(Recog*, void*) {
+    listener.speaking = -1;
     Emit({ListenEvent::Kind::Silence});
 }
 
@@ -346,7 +400,7 @@ void EmitSentence(const RecogProcess* process, const Sentence& sentence) {
     }
     if (filler || names.empty() || confidence < listener.options.floor) {
         Emit({ListenEvent::Kind::Rejected, confidence});
-    } else if (std::strcmp(process->config->name, kCommand) == 0) {
+    } else if (std::string_view(process->config->name).starts_with(kCommand)) {
         // "N.I": command N said as phrase I.
         const std::string& name = names.front();
         const size_t dot = name.find('.');
@@ -360,14 +414,16 @@ void EmitSentence(const RecogProcess* process, const Sentence& sentence) {
 void OnResult(Recog* recog, void*) {
     if (listener.mode == "off")
         return;
-    for (const RecogProcess* process = recog->process_list; process; process = process->next) {
-        if (!process->live)
-            continue;
-        if (process->result.status < 0 || process->result.sentnum < 1)
-            Emit({ListenEvent::Kind::Rejected, 0});
-        else
-            EmitSentence(process, process->result.sent[0]);
-    }
+    // The hearing of the mode's grammar, warped or not, that fits the sound best.
+    const RecogProcess* best = nullptr;
+    for (const RecogProcess* process = recog->process_list; process; process = process->next)
+        if (process->live && process->result.status >= 0 && process->result.sentnum >= 1 &&
+            (best == nullptr || process->result.sent[0].score > best->result.sent[0].score))
+            best = process;
+    if (best == nullptr)
+        Emit({ListenEvent::Kind::Rejected, 0});
+    else
+        EmitSentence(best, best->result.sent[0]);
 }
 
 bool ParseOptions(int argc, char** argv, Options& options) {
@@ -416,7 +472,8 @@ bool ReadableMeans(const std::string& path) {
 
 // The engine's configuration as its own command line: two acoustic models, one or two grammars.
 std::vector<std::string> EngineArguments(const Options& options, bool withMeans) {
-    // Segment the stream by level: short tail so that the answer comes soon after speech ends.
+    // Segment the stream by level (-lv only until the room is heard: FollowRoom): short tail so
+    // that the answer comes soon after speech ends.
     // Decoding goes along with the audio, so that little is left to do by then. The head margin
     // delays the end as well (with 300 ms the answer came some 50 ms later; with 200 ms
     // commands were heard worse).
@@ -442,33 +499,48 @@ std::vector<std::string> EngineArguments(const Options& options, bool withMeans)
                                      "-hlist",
                                      options.model + "/" + kTriphoneList};
     // Each model's input starts from a mean of speech; from the first utterance alone the
-    // engine would start from nothing and mishear it.
-    const auto means = [&](const char* name) {
+    // engine would start from nothing and mishear it. The warped models start from the same
+    // mean and keep theirs to themselves.
+    const auto means = [&](const char* name, bool save) {
         std::vector<std::string> more;
         const std::string load = options.means + "/" + name;
         if (withMeans && !options.means.empty() && ReadableMeans(load))
             more.insert(more.end(), {"-cmnload", load});
-        if (!options.saveMeans.empty())
+        if (save && !options.saveMeans.empty())
             more.insert(more.end(), {"-cmnsave", options.saveMeans + "/" + name});
         return more;
     };
-    for (auto& arg : means(kTriphoneMean)) args.push_back(std::move(arg));
-    args.insert(args.end(),
-                {"-LM", kCalc, "-dfa", options.calc + ".dfa", "-v", options.calc + ".dict"});
+    for (auto& arg : means(kTriphoneMean, true)) args.push_back(std::move(arg));
+    args.insert(args.end(), {"-AM", "triphones-child", "-h", options.model + "/" + kTriphoneModel,
+                             "-hlist", options.model + "/" + kTriphoneList});
+    args.insert(args.end(), std::begin(kWarp), std::end(kWarp));
+    for (auto& arg : means(kTriphoneMean, false)) args.push_back(std::move(arg));
+    // The engine gives each hearing a grammar of its own.
+    for (const char* name : {kCalc, kCalcWarped})
+        args.insert(args.end(),
+                    {"-LM", name, "-dfa", options.calc + ".dfa", "-v", options.calc + ".dict"});
     // Commands are heard with the plain phone model: with their few, short words it told
     // them apart better than the context-dependent one, which suits long number strings.
     if (!options.command.empty()) {
         args.insert(args.end(), {"-AM", "phones", "-h", options.model + "/" + kPhoneModel});
-        for (auto& arg : means(kPhoneMean)) args.push_back(std::move(arg));
-        args.insert(args.end(), {"-LM", kCommand, "-dfa", options.command + ".dfa", "-v",
-                                 options.command + ".dict"});
+        for (auto& arg : means(kPhoneMean, true)) args.push_back(std::move(arg));
+        args.insert(args.end(), {"-AM", "phones-child", "-h", options.model + "/" + kPhoneModel});
+        args.insert(args.end(), std::begin(kWarp), std::end(kWarp));
+        for (auto& arg : means(kPhoneMean, false)) args.push_back(std::move(arg));
+        for (const char* name : {kCommand, kCommandWarped})
+            args.insert(args.end(), {"-LM", name, "-dfa", options.command + ".dfa", "-v",
+                                     options.command + ".dict"});
     }
     // A word insertion penalty for calculations: without it the engine pads short numbers with
     // digits ("よん" as "に よん"); a stronger one turns "てん ご" into "せん".
-    args.insert(args.end(), {"-SR", kCalc, "triphones", kCalc, "-b", "1500", "-b2", "100",
-                             "-penalty1", "-5", "-penalty2", "-10"});
+    for (const auto& [name, model] :
+         {std::pair{kCalc, "triphones"}, {kCalcWarped, "triphones-child"}})
+        args.insert(args.end(), {"-SR", name, model, name, "-b", "1500", "-b2", "100", "-penalty1",
+                                 "-5", "-penalty2", "-10"});
     if (!options.command.empty())
-        args.insert(args.end(), {"-SR", kCommand, "phones", kCommand, "-b", "1500", "-b2", "100"});
+        for (const auto& [name, model] :
+             {std::pair{kCommand, "phones"}, {kCommandWarped, "phones-child"}})
+            args.insert(args.end(), {"-SR", name, model, name, "-b", "1500", "-b2", "100"});
     return args;
 }
 
