@@ -111,6 +111,13 @@ int RunCheck(const QStringList& arguments) {
     return 0;
 }
 
+void PrintProblemSets() {
+    for (const ProblemSet& s : ProblemSets()) {
+        std::cout << s.id << " " << s.year << " " << QuotedText(s.description) << "\n";
+    }
+    std::cout.flush();
+}
+
 int RunProblems(const QStringList& arguments) {
     const auto usage = [](const QString& error) {
         std::cerr << "kazuchan: " << error.toStdString() << "\n" << kProblemsUsage;
@@ -142,9 +149,7 @@ int RunProblems(const QStringList& arguments) {
         return usage(*error);
     }
     if (set == QLatin1String("list")) {
-        for (const ProblemSet& s : ProblemSets()) {
-            std::cout << s.id << " " << s.year << " " << QuotedText(s.description) << "\n";
-        }
+        PrintProblemSets();
         return 0;
     }
     if (FindProblemSet(set.toStdString()) == nullptr) {

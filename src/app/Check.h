@@ -16,4 +16,7 @@ extern const char* const kCheckUsage;
 int RunProblems(const QStringList& arguments);
 extern const char* const kProblemsUsage;
 
+// One line a set, `ID YEAR "DESCRIPTION"`: the list of --problems and --worksheet.
+void PrintProblemSets();
+
 }  // namespace kazu

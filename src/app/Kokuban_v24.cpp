@@ -518,11 +518,15 @@ bool TKokubanForm::ExplainOnBoard() {
     return walk_->Start();
 }
 
-void TKokubanForm::OpenNotebook() {
+Notebook& TKokubanForm::MadeNotebook() {
     if (notebook_ == nullptr) {
         notebook_ = new Notebook(*this);
     }
-    notebook_->Open();
+    return *notebook_;
+}
+
+void TKokubanForm::OpenNotebook() {
+    MadeNotebook().Open();
 }
 
 void TKokubanForm::OpenWorksheet() {
@@ -533,10 +537,11 @@ void TKokubanForm::OpenWorksheet() {
 }
 
 void TKokubanForm::ShowRecord() {
-    if (notebook_ == nullptr) {
-        notebook_ = new Notebook(*this);
-    }
-    notebook_->ShowRecord();
+    MadeNotebook().ShowRecord();
+}
+
+const Progress& TKokubanForm::PracticeRecord() {
+    return MadeNotebook().progress();
 }
 
 void TKokubanForm::ShowMessage(const std::string& text, const std::string& caption,

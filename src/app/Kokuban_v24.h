@@ -32,6 +32,7 @@ namespace kazu {
 
 class ExplanationWalk;
 class Notebook;
+struct Progress;
 class WorksheetWindow;
 class HelpWindow;
 class TFaceS;
@@ -97,6 +98,8 @@ class TKokubanForm : public QMainWindow,
     void OpenWorksheet();
     // The teacher's view of the child's practice record.
     void ShowRecord();
+    // The child's practice record, as the notebook keeps it.
+    const Progress& PracticeRecord();
 
     // Voice input: the form keeps the recogniser and runs its recognitions as it runs keys,
     // so that input during a drawing's pauses waits for the drawing.
@@ -235,6 +238,7 @@ class TKokubanForm : public QMainWindow,
     void Timer1Timer();
     bool PreviewKey(QWidget* widget, QKeyEvent* key);
     void MakeFaceAndPanel();
+    Notebook& MadeNotebook();
     void PlaceCompanions(bool moved);
     void ArrangeCompanions();
     QRect WorkOnScreen() const;

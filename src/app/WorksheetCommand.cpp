@@ -3,6 +3,7 @@
 #include <iostream>
 #include <optional>
 
+#include "app/Check.h"
 #include "app/QtCanvas.h"
 #include "app/WorksheetPages.h"
 #include "core/RecordingCanvas.h"
@@ -91,9 +92,7 @@ int RunWorksheet(const QStringList& arguments) {
         return 2;
     }
     if (options.set == QLatin1String("list")) {
-        for (const ProblemSet& s : ProblemSets()) {
-            std::cout << s.id << " " << s.year << " " << QuotedText(s.description) << "\n";
-        }
+        PrintProblemSets();
         return 0;
     }
     InstallFontSubstitutions();

@@ -89,9 +89,7 @@ std::optional<BoardPicture> DrawBoard(const Problem& problem, const std::string&
     QtCanvas screen(&scratch);
     model.Start(screen, 96);
     model.board.setSpeed(0);
-    for (const char ch : problem.typed) {
-        model.InputChar(ch);
-    }
+    TypeKeys(model, Q(problem.typed));
     if (!Calculated(model)) {
         return std::nullopt;
     }

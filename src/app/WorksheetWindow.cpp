@@ -137,15 +137,7 @@ void WorksheetWindow::Rebuild() {
 
 std::vector<std::string> WorksheetWindow::WeakSpots() {
     const std::string& child = main_.model().settings.USERSYOBINA;
-    const ProgressLoad load =
-        LoadProgress(ProgressPath(ProgressFolder().toStdString(), child), child);
-    if (!load.keptAside.empty()) {
-        QMessageBox::information(this, QStringLiteral("お知らせ"),
-                                 QStringLiteral("学習の記録が こわれていたので、\n%1\nとして "
-                                                "とっておき、新しい記録を はじめました。")
-                                     .arg(Q(load.keptAside)));
-    }
-    std::vector<std::string> sets = WeakSpotSets(load.progress.MistakeCounts());
+    std::vector<std::string> sets = WeakSpotSets(main_.PracticeRecord().MistakeCounts());
     if (sets.empty()) {
         QMessageBox::information(
             this, QStringLiteral("お知らせ"),
