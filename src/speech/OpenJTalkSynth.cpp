@@ -282,10 +282,28 @@ bool OpenJTalkSynth::LoadHere(const std::string& dictionaryFolder, const std::st
 // loaded here.
 bool OpenJTalkSynth::LoadsSafely(const std::string& dictionaryFolder,
                                  const std::string& voiceFile) {
+    // The child of a threaded program can block on a lock another thread held at the fork (an
+    // allocator's, while the window's thread allocates): such a child is killed and the probe
+    // made again, since the next fork meets the lock free. A broken voice fails every time.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        switch (Probe(dictionaryFolder, voiceFile)) {
+            case ProbeResult::kSound:
+                return true;
+            case ProbeResult::kBroken:
+                return false;
+            case ProbeResult::kHung:
+                break;
+        }
+    }
+    return false;
+}
+
+OpenJTalkSynth::ProbeResult OpenJTalkSynth::Probe(const std::string& dictionaryFolder,
+                                                  const std::string& voiceFile) {
     std::fflush(nullptr);  // nothing buffered is written twice
     const pid_t child = fork();
     if (child < 0) {
-        return false;
+        return ProbeResult::kBroken;
     }
     if (child == 0) {
         OpenJTalkSynth probe;
@@ -293,19 +311,19 @@ bool OpenJTalkSynth::LoadsSafely(const std::string& dictionaryFolder,
                            !probe.Synthesize("テスト", 1.0, 1.0).samples.empty();
         _exit(sound ? 0 : 1);
     }
-    // The child of a threaded program could, rarely, block on a lock another thread held at
-    // the fork: a child that takes far longer than a load is given up, never waited for.
     int status = 0;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (true) {
         const pid_t done = waitpid(child, &status, WNOHANG);
         if (done == child) {
-            return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+            return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? ProbeResult::kSound
+                                                                 : ProbeResult::kBroken;
         }
-        if ((done < 0 && errno != EINTR) || std::chrono::steady_clock::now() > deadline) {
+        const bool lost = done < 0 && errno != EINTR;
+        if (lost || std::chrono::steady_clock::now() > deadline) {
             kill(child, SIGKILL);
             waitpid(child, &status, 0);
-            return false;
+            return lost ? ProbeResult::kBroken : ProbeResult::kHung;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }

@@ -68,6 +68,8 @@ class OpenJTalkSynth {
   private:
     bool LoadHere(const std::string& dictionaryFolder, const std::string& voiceFile);
     static bool LoadsSafely(const std::string& dictionaryFolder, const std::string& voiceFile);
+    enum class ProbeResult { kSound, kBroken, kHung };
+    static ProbeResult Probe(const std::string& dictionaryFolder, const std::string& voiceFile);
 
     struct Engine;
     std::unique_ptr<Engine> engine_;

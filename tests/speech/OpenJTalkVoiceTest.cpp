@@ -195,7 +195,8 @@ TEST_F(OpenJTalkVoiceTest, LoadOnRequestStartsWithWhatNeedsIt) {
     QObject::connect(&started, &OpenJTalkVoice::loaded, [&loaded] { loaded = true; });
     started.StartLoading();
     started.StartLoading();
-    EXPECT_TRUE(WaitUntil([&loaded] { return loaded; }, 10000));
+    // Long enough for a probe that met a lock at the fork to be made again.
+    EXPECT_TRUE(WaitUntil([&loaded] { return loaded; }, 40000));
     EXPECT_TRUE(started.Ready());
 }
 
