@@ -213,6 +213,13 @@ TEST(SpokenExpression, AFinishedCalculationAsksToBeClearedFirst) {
     EXPECT_TRUE(f.said().empty());
     f.recognizer.Hear("円");
     EXPECT_EQ(f.model.state.expression, "3*4=");
+    // The end word alone, after a pause that ended the calculation already, asks for nothing.
+    for (const char* end : {"わ", "イコール"}) {
+        f.recognizer.Hear(end);
+        EXPECT_EQ(f.host.memo2, end);
+    }
+    EXPECT_TRUE(f.said().empty());
+    EXPECT_EQ(f.model.state.expression, "3*4=");
 }
 
 TEST(SpokenExpression, PiIsThreePointOneFour) {

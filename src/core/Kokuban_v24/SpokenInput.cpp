@@ -25,7 +25,13 @@ bool ContainsAnyOf(const std::string& text, std::initializer_list<const char*> w
 void Kokuban::SpokenExpressionInput(std::string text) {
     const bool equalsHeard = ContainsAnyOf(text, {"イコール", "＝", "=", "は", "わ", "話"});
     if (!state.entryOpen) {
-        host_.ShowInMemo2("新しい式を入力するには、まず今の式を「クリア」か「消去」してね。");
+        // A child who pauses before the end word is heard twice: the calculation, which the
+        // pause ended, then the end word alone. That word asks for no new calculation.
+        const std::string normal = NormaliseSpokenText(text);
+        const bool endWordOnly = equalsHeard && normal.find_first_not_of('=') == std::string::npos;
+        if (!endWordOnly) {
+            host_.ShowInMemo2("新しい式を入力するには、まず今の式を「クリア」か「消去」してね。");
+        }
         return;
     }
     if (ContainsAnyOf(text, {"ぱい", "パイ", "PI", "円", "円周率", "サークル"})) {
