@@ -36,6 +36,7 @@
 #include "ListenCorpus.h"
 #include "app/Hear.h"
 #include "speech/JuliusGrammar.h"
+#include "speech/Recognizer.h"
 #include "speech/listen/ListenProtocol.h"
 
 namespace {
@@ -610,10 +611,6 @@ struct VoiceRow {
     int opposites = 0;
 };
 
-// Below this a calculation counts as heard with low confidence: where a doubtful hearing could be
-// said back to the child instead of drawn.
-constexpr double kSureConfidence = 0.45;
-
 // Every voice in every condition: calculations in calculation mode, command phrases and what is
 // no command (sentences, and the room's noise alone) in command mode. `heldOut` draws the
 // calculations and sentences from seeds never tuned on.
@@ -684,8 +681,8 @@ int VoicesTable(const QDir& dir, const QStringList& arguments,
                 double least = 1;
                 for (const auto& event : calcHeard[i]) least = std::min(least, event.confidence);
                 row.calc.Count(ok);
-                row.askedAbout.Count(onlyCalc && least < kSureConfidence);
-                row.wrongAndSure.Count(!ok && onlyCalc && least >= kSureConfidence);
+                row.askedAbout.Count(onlyCalc && least < kazu::kSureCalculation);
+                row.wrongAndSure.Count(!ok && onlyCalc && least >= kazu::kSureCalculation);
                 // Both kinds with their confidence: where a threshold would fall.
                 if (verbose)
                     std::printf("  %s %s, %s: %s → %s\n", ok ? "right" : "miss",

@@ -323,7 +323,7 @@ void JuliusRecognizer::OnLine(const QByteArray& line) {
             break;
         case Kind::Calc:
             if (listener_)
-                listener_->OnRecognition({event->text, {}});
+                listener_->OnRecognition({event->text, {}, event->confidence});
             break;
         case Kind::Command: {
             const auto phrase = static_cast<size_t>(event->phrase);
@@ -331,7 +331,8 @@ void JuliusRecognizer::OnLine(const QByteArray& line) {
                 phrase < commands_.texts.size() ? commands_.texts[phrase] : QString();
             Recognition recognition{
                 text.toStdString(),
-                {{"chosencommand", "", {{"commandvalue", std::to_string(event->number), {}}}}}};
+                {{"chosencommand", "", {{"commandvalue", std::to_string(event->number), {}}}}},
+                event->confidence};
             if (listener_)
                 listener_->OnRecognition(recognition);
             break;

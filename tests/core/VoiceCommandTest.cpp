@@ -167,6 +167,36 @@ TEST(SpokenExpression, RemaindersAreReadOnlyWhenThereAreSome) {
     EXPECT_EQ(f.said().back(), "8わる2イコール4です。");
 }
 
+// A whole calculation the engine was unsure of is said back and drawn once the child says
+// yes, or replaced by what the child says again; pieces and words are handled as heard.
+TEST(DoubtfulHearing, CalculationsWaitForAYes) {
+    Listening f;
+    f.recognizer.Hear("12わる7わ", 0, 0.2);
+    EXPECT_TRUE(f.model.state.expression.empty());
+    EXPECT_EQ(f.said(), (std::vector<std::string>{"12わる7、かな？"}));
+    EXPECT_NE(f.host.memo2.find("「12÷7」かな？"), std::string::npos);
+    f.recognizer.Hear("はい");
+    EXPECT_EQ(f.model.state.expression, "12/7=");
+    EXPECT_EQ(f.said().back(), "12わる7イコール1 あまり 5です。");
+
+    f.recognizer.Hear("クリア", 0, 0.1);
+    EXPECT_TRUE(f.model.state.expression.empty());
+    f.recognizer.Hear("12わる7わ", 0, 0.2);
+    f.recognizer.Hear("12わる4わ", 0, 0.9);
+    EXPECT_EQ(f.model.state.expression, "12/4=");
+    f.recognizer.Hear("はい");  // nothing left to confirm: no part of a calculation either
+    EXPECT_EQ(f.model.state.expression, "12/4=");
+    EXPECT_EQ(f.said().back(), "12わる4イコール3です。");
+
+    // A doubtful piece is read back as every piece is; the doubtful end asks about the whole.
+    f.recognizer.Hear("クリア");
+    f.recognizer.Hear("5+", 0, 0.1);
+    f.recognizer.Hear("3わ", 0, 0.1);
+    EXPECT_EQ(f.said().back(), "5たす3、かな？");
+    f.recognizer.Hear("はい");
+    EXPECT_EQ(f.model.state.expression, "5+3=");
+}
+
 TEST(SpokenExpression, AnInvalidExpressionIsRefusedAndTheBoardKept) {
     Listening f;
     f.recognizer.Hear("5+3+2わ");

@@ -55,7 +55,8 @@ AppSettings Listening(int hearOk) {
 }
 
 // The greeting, the spoken help in both modes, the reply to every command number with
-// listening on and paused, and what the command box says when a finished calculation is there.
+// listening on and paused, what the command box says when a finished calculation is there, and
+// the question about a calculation heard with low confidence.
 std::vector<std::string> ProgramTexts() {
     std::vector<std::string> texts;
     {
@@ -78,17 +79,22 @@ std::vector<std::string> ProgramTexts() {
     finished.recognizer.Hear("3かける4わ");
     finished.recognizer.Hear("5");
     finished.Keep(texts);
+    Program doubtful(Listening(1));
+    doubtful.recognizer.Hear("3かける4わ", 0, 0.1);
+    doubtful.Keep(texts);
     return texts;
 }
 
 // The quoted phrases of `text` that the child is told to say. A run of phrases ("「A」、「B」")
-// followed by the character's own replies ("…と返ってきたら", "…と言われたら") or naming a
-// topic ("…を決めたり", "…のときの説明") teaches nothing.
+// followed by the character's own replies ("…と返ってきたら", "…と言われたら"), naming a
+// topic ("…を決めたり", "…のときの説明") or saying back what was heard ("…かな？") teaches
+// nothing.
 std::set<std::string> TaughtPhrases(const std::string& text) {
     static const std::vector<std::string> opens = {"「", "｢"};
     static const std::string close = "」";
     static const std::vector<std::string> joins = {"、", "，", "か", "、あるいは", "とか、"};
-    static const std::vector<std::string> untaught = {"と返って", "と言われ", "を決め", "のとき"};
+    static const std::vector<std::string> untaught = {"と返って", "と言われ", "を決め", "のとき",
+                                                      "かな"};
     std::set<std::string> taught;
     std::vector<std::string> run;
     size_t at = 0;
@@ -165,6 +171,7 @@ const std::map<std::string, Meaning>& Meanings() {
         {"聞き取り再開", {"", 33}},
         {"聞き取り中止", {"", 32}},
         {"数ちゃんまえに", {"", 53}},
+        {"はい", {"はい", 0}},
     };
     return meanings;
 }
@@ -215,8 +222,10 @@ TEST(TaughtPhrasesTest, ExtractionFindsThePhrasesAndLeavesTheRepliesOut) {
     const std::set<std::string> taught = TaughtPhrases(
         "「コマンド」と言ってくれればいいよ！「メニューコマンド受け付けました」と返ってきたら"
         "OK。数ちゃんの「声の大きさ」、「速さ」を決めたり。「わ」、あるいは「イコール」をつけて。"
-        "｢聞き取り再開」と言って下さい。「クリアしました」と言われたら");
-    EXPECT_EQ(taught, (std::set<std::string>{"コマンド", "わ", "イコール", "聞き取り再開"}));
+        "｢聞き取り再開」と言って下さい。「クリアしました」と言われたら"
+        "「12÷7」かな？ そうなら「はい」、ちがったら もう一度 言ってね。");
+    EXPECT_EQ(taught,
+              (std::set<std::string>{"コマンド", "わ", "イコール", "聞き取り再開", "はい"}));
 }
 
 TEST(TaughtPhrasesTest, EveryTaughtPhraseIsHeardAsWhatItMeans) {

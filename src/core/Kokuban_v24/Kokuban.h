@@ -220,6 +220,8 @@ class Kokuban : public VoiceListener, public RecognizerListener {
     // Set only while FeedSpoken enters recognised text, whose characters are not echoed.
     bool feedingSpoken_ = false;
     std::deque<Recognition> heldRecognitions_;
+    // A calculation heard with low confidence, said back to the child, waiting for a yes.
+    std::optional<std::string> doubtfulCalculation_;
     bool rebuilding_ = false;
     bool greeted_ = false;
     std::string greetingText_;
@@ -249,6 +251,7 @@ class Kokuban : public VoiceListener, public RecognizerListener {
     void ExampleAfterEquals();
     void ExampleAfterRecalculation();
     void HandleRecognition(const Recognition& recognition);
+    void HearCalculationWords(const std::string& text, double confidence);
     void ShowInMemo1(const std::string& text);
     bool FeedSpoken(const std::string& text);
     bool CalculationWordCommand(const std::string& text);

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "core/Kokuban_v24/Kokuban.h"
+#include "core/SpokenText.h"
 
 namespace kazu {
 namespace {
@@ -200,9 +201,36 @@ void Kokuban::HandleRecognition(const Recognition& recognition) {
             RunCommand(number);
         }
     } else if (settings.HEAROK != 0) {
-        CalculationWordCommand(text);
+        HearCalculationWords(text, recognition.confidence);
     }
     hearing_ = false;
+}
+
+void Kokuban::HearCalculationWords(const std::string& text, double confidence) {
+    const bool yes = text == "はい";
+    if (const auto doubtful = std::exchange(doubtfulCalculation_, std::nullopt); doubtful && yes) {
+        host_.ShowInMemo2(*doubtful);
+        CalculationWordCommand(*doubtful);
+        return;
+    }
+    // A yes with nothing to confirm is no part of a calculation ("は" would end one).
+    if (yes) {
+        return;
+    }
+    const std::string heard = NormaliseSpokenText(text);
+    const bool ends = heard.find('=') != std::string::npos;
+    const bool digits = heard.find_first_of("0123456789") != std::string::npos;
+    if (confidence >= kSureCalculation || !ends || !digits || !state.entryOpen) {
+        CalculationWordCommand(text);
+        return;
+    }
+    // What was collected before, with this, is what the child is asked about.
+    doubtfulCalculation_ = text;
+    const std::string whole =
+        CollapsePoints(KeepExpressionAlphabet(SpokenDigitsToSymbols(SpokenExpression + heard)));
+    const std::string shown = ReplaceAll(ReplaceAll(whole, "*", "×"), "/", "÷");
+    host_.ShowInMemo2("「" + shown + "」かな？ そうなら「はい」、ちがったら もう一度 言ってね。");
+    SpeakMessage(MessageReading(whole) + "、かな？");
 }
 
 void Kokuban::OnInputLevel(int level) {

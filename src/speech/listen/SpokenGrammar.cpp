@@ -59,6 +59,8 @@ const std::vector<FixedWord>& FixedWords() {
         {"WORD", "w29", "次", {"つぎ"}},
         {"WORD", "w30", "もう一度", {"もういちど"}},
         {"WORD", "w31", "終わり", {"おわり"}},
+        // The answer when a calculation heard with low confidence is said back.
+        {"WORD", "w32", "はい", {"はい", "うん"}},
     };
     return words;
 }
