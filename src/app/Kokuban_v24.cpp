@@ -183,16 +183,11 @@ TKokubanForm::TKokubanForm(std::unique_ptr<SettingsStore> store, std::unique_ptr
         },
         this);
     model_->SetPacer(pacer_);
-    step_ = new TStepGoForm(
-        this, [this] { StepModeOff(); }, [this](const QKeyEvent& key) { KeyDown(key); });
-    pacer_->SetStepping(step_, board_, [this] { StepModeOff(); });
     senEx_ = new TSenExForm(
         *model_, this, [this] { SpeedButton3Dsp(); },
         [this] { RunPaced([this] { model_->VK_DeleteKey(); }); });
     senEx_->LoadPictureWhenShown(FindDataFile(QStringLiteral("bunex.jpg")));
-    for (QWidget* window : std::initializer_list<QWidget*>{step_, senEx_}) {
-        companions_.push_back({window, window->pos(), window->pos()});
-    }
+    companions_.push_back({senEx_, senEx_->pos(), senEx_->pos()});
     model_->SetExampleView(senEx_);
     model_->LoadExamples(FindDataFile(QString::fromUtf8(kPatternFileName)).toStdString());
     SpeedButton3Dsp();
@@ -214,7 +209,6 @@ TKokubanForm::TKokubanForm(std::unique_ptr<SettingsStore> store, std::unique_ptr
 
     ApplyStoredBounds();
     panel1_->setVisible(model_->settings.SP_PANELSHOW == 1);
-    panelAction_->setChecked(model_->settings.SP_PANELSHOW == 1);
     qApp->installEventFilter(this);
 
     timer1_.setInterval(500);
@@ -309,7 +303,20 @@ void TKokubanForm::FillVoiceList() {
     }
 }
 
+// The menu bar's titles come with the window; their items after its first frame, or when a menu
+// is first opened before that.
 void TKokubanForm::BuildMenu() {
+    for (const char* title : {"黒板(&F)", "音声(&S)", "条件設定（&C)", "表示(&V)", "お助け(&H)"}) {
+        QMenu* menu = menuBar()->addMenu(QString::fromUtf8(title));
+        connect(menu, &QMenu::aboutToShow, this, [this] { FillMenus(); });
+        menus_.push_back(menu);
+    }
+}
+
+void TKokubanForm::FillMenus() {
+    if (panelAction_ != nullptr) {
+        return;
+    }
     auto add = [this](QMenu* menu, const QString& text, std::function<void()> handler,
                       const QKeySequence& shortcut = {}) {
         QAction* action = menu->addAction(text);
@@ -321,7 +328,7 @@ void TKokubanForm::BuildMenu() {
         }
         return action;
     };
-    QMenu* board = menuBar()->addMenu(QStringLiteral("黒板(&F)"));
+    QMenu* board = menus_[0];
     add(board, QStringLiteral("印刷(&P)..."), [this] { Print1Click(); });
     add(board, QStringLiteral("ページ設定(&R)..."), nullptr);
     add(board, QStringLiteral("ノートで練習(&N)"), [this] { OpenNotebook(); });
@@ -335,22 +342,23 @@ void TKokubanForm::BuildMenu() {
     board->addSeparator();
     add(board, QStringLiteral("終了(&X)"), [this] { Exit1Click(); });
 
-    QMenu* speech = menuBar()->addMenu(QStringLiteral("音声(&S)"));
+    QMenu* speech = menus_[1];
     // Listening needs the recogniser and its grammar: enabled once they are ready.
     startAction_ = add(speech, QStringLiteral("音声入力開始(&S)"), [this] { model_->S2Click(); });
-    startAction_->setEnabled(false);
+    startAction_->setEnabled(voiceInputAvailable_);
     add(speech, QStringLiteral("音声入力終了(&E)"), [this] { model_->E1Click(); });
     add(speech, QStringLiteral("読み上げ(&V)"), [this] { model_->R2Click(); });
     add(speech, QStringLiteral("説明(&E)"), [this] { model_->ExplainRequest(); });
     panelAction_ =
         add(speech, QStringLiteral("SpeechPanelを表示(&P)"), [this] { ToggleSpeechPanel(); });
     panelAction_->setCheckable(true);
+    panelAction_->setChecked(model_->settings.SP_PANELSHOW == 1);
 
-    QMenu* conditions = menuBar()->addMenu(QStringLiteral("条件設定（&C)"));
+    QMenu* conditions = menus_[2];
     add(conditions, QStringLiteral("条件設定(&J)"), [this] { SokudoClick(); });
     add(conditions, QStringLiteral("詳細設定(&A)"), nullptr);
 
-    QMenu* view = menuBar()->addMenu(QStringLiteral("表示(&V)"));
+    QMenu* view = menus_[3];
     add(view, QStringLiteral("フォント(&F)"), [this] { OpenFontDialog(); });
     add(view, QStringLiteral("フォント大きく(&L)"), [this] { model_->MojiBigButtonClick(); });
     add(view, QStringLiteral("フォント小さく(&S)"), [this] { model_->MojiSmallButtonClick(); });
@@ -359,7 +367,7 @@ void TKokubanForm::BuildMenu() {
         add(view, QStringLiteral("既定値サイズ\tCtrl+Alt+V"), [this] { N3Click(); });
     defaults->setShortcut({});
 
-    QMenu* help = menuBar()->addMenu(QStringLiteral("お助け(&H)"));
+    QMenu* help = menus_[4];
     add(
         help, QStringLiteral("｢数ちゃん｣のヘルプ(&C)"), [this] { Contents1Click(); },
         QKeySequence(Qt::Key_F1));
@@ -748,31 +756,40 @@ void TKokubanForm::SokudoClick() {
 
 void TKokubanForm::StepModeOff() {
     model_->board.stepDisplay = false;
-    step_->hide();
+    stepWindow()->hide();
     messageSink_(QStringLiteral("ステップモードからぬけました。"), QStringLiteral("お知らせ14"),
                  false);
 }
 
-// The face and the input panel appear only after the board's first frame: made before it, they
-// would hold it up.
-void TKokubanForm::MakeFaceAndPanel() {
+// The face, the input panel and the step window are made after the board's first frame: made
+// before it, they would hold it up.
+void TKokubanForm::MakeCompanions() {
     if (face_ != nullptr) {
         return;
     }
     face_ = new TFaceS(*pacer_, this);
     input_ = new TInputForm(*this);
+    step_ = new TStepGoForm(
+        this, [this] { StepModeOff(); }, [this](const QKeyEvent& key) { KeyDown(key); });
+    pacer_->SetStepping(step_, board_, [this] { StepModeOff(); });
     companions_.insert(companions_.begin(), {CompanionPlace{face_, face_->pos(), face_->pos()},
-                                             CompanionPlace{input_, input_->pos(), input_->pos()}});
+                                             CompanionPlace{input_, input_->pos(), input_->pos()},
+                                             CompanionPlace{step_, step_->pos(), step_->pos()}});
 }
 
 TFaceS* TKokubanForm::face() {
-    MakeFaceAndPanel();
+    MakeCompanions();
     return face_;
 }
 
 TInputForm* TKokubanForm::inputPanel() {
-    MakeFaceAndPanel();
+    MakeCompanions();
     return input_;
+}
+
+TStepGoForm* TKokubanForm::stepWindow() {
+    MakeCompanions();
+    return step_;
 }
 
 void TKokubanForm::ShowInputPanel(bool shown) {
@@ -780,7 +797,7 @@ void TKokubanForm::ShowInputPanel(bool shown) {
 }
 
 void TKokubanForm::ToggleInputPanelMinimized() {
-    MakeFaceAndPanel();
+    MakeCompanions();
     // A panel closed from the window manager (Alt+F4) comes back as a minimised one does.
     if (input_->isMinimized() || input_->isHidden()) {
         input_->showNormal();
@@ -802,7 +819,9 @@ void TKokubanForm::ToggleSpeechPanel() {
 
 void TKokubanForm::ShowSpeechPanel(bool shown) {
     panel1_->setVisible(shown);
-    panelAction_->setChecked(shown);
+    if (panelAction_ != nullptr) {
+        panelAction_->setChecked(shown);
+    }
     ResizeBoard();
 }
 
@@ -833,7 +852,10 @@ void TKokubanForm::SetInputLevel(int level) {
 }
 
 void TKokubanForm::SetVoiceInputAvailable(bool available) {
-    startAction_->setEnabled(available);
+    voiceInputAvailable_ = available;
+    if (startAction_ != nullptr) {
+        startAction_->setEnabled(available);
+    }
 }
 
 void TKokubanForm::MinimizeProgram() {
@@ -1099,7 +1121,8 @@ void TKokubanForm::showEvent(QShowEvent* event) {
     // The companions and the greeting come after the board's first frame, which they would
     // otherwise hold up.
     AfterFirstPaint(board_, [this] {
-        MakeFaceAndPanel();
+        MakeCompanions();
+        FillMenus();
         if (!face_->LoadPictures(QStringLiteral(":/face/"))) {
             messageSink_(QStringLiteral("Could not load or display bitmap"), QString(), false);
         }

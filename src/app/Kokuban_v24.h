@@ -122,7 +122,7 @@ class TKokubanForm : public QMainWindow,
     // Made after the board's first frame, when they are first shown, or when asked for.
     TFaceS* face();
     TInputForm* inputPanel();
-    TStepGoForm* stepWindow() const { return step_; }
+    TStepGoForm* stepWindow();
     WindowPacer* pacer() const { return pacer_; }
     // The settings dialog while it is open, else nullptr.
     TJoukenSetForm* settingsDialog() const { return jouken_; }
@@ -229,15 +229,19 @@ class TKokubanForm : public QMainWindow,
     UpDown* upDown1_ = nullptr;
     QAction* panelAction_ = nullptr;
     QAction* startAction_ = nullptr;
+    std::vector<QMenu*> menus_;
+    // Voice input can start: kept for the menu item, which may not be made yet.
+    bool voiceInputAvailable_ = false;
 
     void BuildPanel();
     void BuildMenu();
+    void FillMenus();
     void ApplyStoredBounds();
     void ResizeBoard();
     void FontDialog1Apply(const QFont& font);
     void Timer1Timer();
     bool PreviewKey(QWidget* widget, QKeyEvent* key);
-    void MakeFaceAndPanel();
+    void MakeCompanions();
     Notebook& MadeNotebook();
     void PlaceCompanions(bool moved);
     void ArrangeCompanions();
