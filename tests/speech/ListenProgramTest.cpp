@@ -141,6 +141,34 @@ std::string Bursts() {
     return audio;
 }
 
+// A muted or virtual microphone gives exact zeros between words: the utterance before them ends
+// there, while the input stays open, and the next one is heard too.
+TEST_F(ListenProgramTest, AnUtteranceEndsInExactSilence) {
+    std::string audio = Bursts();
+    for (char& byte : audio) byte = 0;  // the room: nothing at all
+    const std::string bursts = Bursts();
+    // Only the bursts themselves (past 0.8 s of quiet each) keep their sound.
+    for (size_t burst = 0; burst < 2; ++burst) {
+        const size_t start = (burst * 20800 + 12800) * 2;
+        audio.replace(start, 16000, bursts, start, 16000);
+    }
+    audio += std::string(2 * 32000, '\0');
+    // In the microphone's blocks of 100 ms.
+    Send(listen::EncodeFrame(listen::FrameType::Mode, "calc"));
+    for (size_t at = 0; at < audio.size(); at += 3200)
+        Send(listen::EncodeFrame(listen::FrameType::Audio, audio.substr(at, 3200)));
+    // Both utterances began and ended, each of them before the input did.
+    const auto ended = [&] {
+        const qsizetype last = output_.lastIndexOf("state speech\n");
+        return output_.count("state speech\n") == 2 &&
+               output_.indexOf("state silence\n", last) > last;
+    };
+    do {
+        output_ += process_.readAllStandardOutput();
+    } while (!ended() && process_.waitForReadyRead(10000));
+    EXPECT_TRUE(ended()) << output_.toStdString();
+}
+
 class ListenMicrophoneTest : public ListenProgramTest {
   protected:
     void SetUp() override {}

@@ -93,6 +93,7 @@ struct Listener {
     int level = -1;          // the input level last told
     int microphone = -1;     // the capture thread's samples, or -1
     std::string heard;       // samples from the microphone not yet taken
+    bool hiss = false;       // the sign of the last zero sample replaced
     std::vector<int> peaks;  // the last blocks' cleaned peaks between utterances
     int blockPeak = 0;       // of the block being heard
     size_t blockFill = 0;
@@ -302,6 +303,12 @@ void TakeAudio(std::string_view audio) {
     listener.pending.clear();
     listener.quieter.Process(samples, listener.pending);
     listener.pendingAt = 0;
+    // A muted, gated or virtual microphone gives exact zeros between words. The engine strips
+    // those as invalid instead of hearing silence, so an utterance before them never ended and
+    // nothing said after it was heard: they become the faintest hiss.
+    for (int16_t& sample : listener.pending)
+        if (sample == 0)
+            sample = (listener.hiss = !listener.hiss) ? 1 : -1;
     FollowRoom(listener.pending);
 }
 
