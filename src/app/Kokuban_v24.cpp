@@ -968,6 +968,7 @@ bool TKokubanForm::eventFilter(QObject* watched, QEvent* event) {
             case QEvent::Move:
             case QEvent::Resize:
             case QEvent::WindowStateChange:
+            case QEvent::WindowActivate:
                 // Once the window manager has framed and placed it.
                 QMetaObject::invokeMethod(
                     this, [this] { ArrangeCompanions(); }, Qt::QueuedConnection);
@@ -1069,12 +1070,18 @@ void TKokubanForm::PlaceCompanions(bool moved) {
 
 // The part of the work in view, on the screen.
 QRect TKokubanForm::WorkOnScreen() const {
-    // While the notebook or the worksheet window is open, that is the work to keep clear.
+    // While the notebook or the worksheet window is open, that is the work to keep clear; with
+    // both open, the one the child works in now.
+    const QWidget* open = nullptr;
     for (const QWidget* window :
          {static_cast<QWidget*>(notebook_), static_cast<QWidget*>(worksheet_)}) {
-        if (window != nullptr && window->isVisible() && !window->isMinimized()) {
-            return window->frameGeometry();
+        if (window != nullptr && window->isVisible() && !window->isMinimized() &&
+            (open == nullptr || window->isActiveWindow())) {
+            open = window;
         }
+    }
+    if (open != nullptr) {
+        return open->frameGeometry();
     }
     const QPoint offset = board_->offset();
     const QRect work = canvas_->ContentWithin(Band().translated(offset)).translated(-offset);
