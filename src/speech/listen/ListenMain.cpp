@@ -498,13 +498,7 @@ std::vector<std::string> EngineArguments(const Options& options, bool withMeans)
                                      "-tailmargin",
                                      "180",
                                      "-rejectshort",
-                                     "150",
-                                     "-AM",
-                                     "triphones",
-                                     "-h",
-                                     options.model + "/" + kTriphoneModel,
-                                     "-hlist",
-                                     options.model + "/" + kTriphoneList};
+                                     "150"};
     // Each model's input starts from a mean of speech; from the first utterance alone the
     // engine would start from nothing and mishear it. The warped models start from the same
     // mean and keep theirs to themselves.
@@ -517,27 +511,30 @@ std::vector<std::string> EngineArguments(const Options& options, bool withMeans)
             more.insert(more.end(), {"-cmnsave", options.saveMeans + "/" + name});
         return more;
     };
-    for (auto& arg : means(kTriphoneMean, true)) args.push_back(std::move(arg));
-    args.insert(args.end(), {"-AM", "triphones-child", "-h", options.model + "/" + kTriphoneModel,
-                             "-hlist", options.model + "/" + kTriphoneList});
-    args.insert(args.end(), std::begin(kWarp), std::end(kWarp));
-    for (auto& arg : means(kTriphoneMean, false)) args.push_back(std::move(arg));
-    // The engine gives each hearing a grammar of its own.
-    for (const char* name : {kCalc, kCalcWarped})
-        args.insert(args.end(),
-                    {"-LM", name, "-dfa", options.calc + ".dfa", "-v", options.calc + ".dict"});
+    // A model and its warped twin, and a grammar for each: the engine gives every hearing a
+    // grammar of its own.
+    const auto hearTwice = [&](const std::string& model, const std::vector<std::string>& files,
+                               const char* mean, const char* grammar, const char* warpedGrammar,
+                               const std::string& prefix) {
+        for (const bool warped : {false, true}) {
+            args.insert(args.end(), {"-AM", warped ? model + "-child" : model});
+            args.insert(args.end(), files.begin(), files.end());
+            if (warped)
+                args.insert(args.end(), std::begin(kWarp), std::end(kWarp));
+            for (auto& arg : means(mean, !warped)) args.push_back(std::move(arg));
+        }
+        for (const char* name : {grammar, warpedGrammar})
+            args.insert(args.end(), {"-LM", name, "-dfa", prefix + ".dfa", "-v", prefix + ".dict"});
+    };
+    hearTwice(
+        "triphones",
+        {"-h", options.model + "/" + kTriphoneModel, "-hlist", options.model + "/" + kTriphoneList},
+        kTriphoneMean, kCalc, kCalcWarped, options.calc);
     // Commands are heard with the plain phone model: with their few, short words it told
     // them apart better than the context-dependent one, which suits long number strings.
-    if (!options.command.empty()) {
-        args.insert(args.end(), {"-AM", "phones", "-h", options.model + "/" + kPhoneModel});
-        for (auto& arg : means(kPhoneMean, true)) args.push_back(std::move(arg));
-        args.insert(args.end(), {"-AM", "phones-child", "-h", options.model + "/" + kPhoneModel});
-        args.insert(args.end(), std::begin(kWarp), std::end(kWarp));
-        for (auto& arg : means(kPhoneMean, false)) args.push_back(std::move(arg));
-        for (const char* name : {kCommand, kCommandWarped})
-            args.insert(args.end(), {"-LM", name, "-dfa", options.command + ".dfa", "-v",
-                                     options.command + ".dict"});
-    }
+    if (!options.command.empty())
+        hearTwice("phones", {"-h", options.model + "/" + kPhoneModel}, kPhoneMean, kCommand,
+                  kCommandWarped, options.command);
     // A word insertion penalty for calculations: without it the engine pads short numbers with
     // digits ("よん" as "に よん"); a stronger one turns "てん ご" into "せん".
     for (const auto& [name, model] :
