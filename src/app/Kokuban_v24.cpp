@@ -150,10 +150,8 @@ TKokubanForm::TKokubanForm(std::unique_ptr<SettingsStore> store, std::unique_ptr
     // In the board's own colour from the first: a clear in any other would be followed by a
     // second fill of the whole image.
     canvas_->SetBackground(SchemeColours(model_->settings.DSP_CL_TYPE).background);
-    canvas_->SetViewSize(QSize(902, 567));
     board_ = new BoardView(
         *canvas_, [this](int notches, bool sideways) { Wheel(notches, sideways); }, central);
-    board_->setGeometry(0, 0, 902, 567);
     WatchFirstFrame(board_);
     scrollBar_ = new QScrollBar(Qt::Vertical, central);
     scrollBar_->setSingleStep(Kokuban::kScrollStep);
@@ -172,7 +170,13 @@ TKokubanForm::TKokubanForm(std::unique_ptr<SettingsStore> store, std::unique_ptr
     BuildMenu();
     // The version is the build's (CMake's project version), as in the version box.
     setWindowTitle(QStringLiteral("タテ書き計算器『数ちゃん（V)』v" KAZU_VERSION "--- ほしぞら舎"));
-    setWindowIcon(QIcon(QStringLiteral(":/kazuchan.png")));
+    // The window laid out at its stored size while still hidden, so that the board is drawn
+    // once, at the size it is shown at (drawn at another, it would be cleared and drawn again
+    // on show, each time in a new image).
+    ApplyStoredBounds();
+    layout()->activate();
+    board_->setGeometry(0, 0, central->width() - kScrollBarWidth, central->height());
+    canvas_->SetViewSize(board_->size());
 
     // A blink outside a drawing pauses too: it has no progress to show.
     pacer_ = new WindowPacer(
@@ -207,7 +211,6 @@ TKokubanForm::TKokubanForm(std::unique_ptr<SettingsStore> store, std::unique_ptr
     scrollBar_->setPageStep(model_->board.layout.rowHeight);
     canvas_->SetBackground(model_->board.colours.background);
 
-    ApplyStoredBounds();
     panel1_->setVisible(model_->settings.SP_PANELSHOW == 1);
     qApp->installEventFilter(this);
 
@@ -402,10 +405,11 @@ void TKokubanForm::ResizeBoard() {
     const int width = std::max(central->width(), 1);
     const int height = std::max(central->height(), 1);
     panel1_->setGeometry(0, 0, width, Kokuban::kSpeechPanelHeight);
-    scrollBar_->setGeometry(width - 25, panel1_->isVisible() ? Kokuban::kSpeechPanelHeight : 0, 25,
-                            height - (panel1_->isVisible() ? Kokuban::kSpeechPanelHeight : 0));
-    board_->setGeometry(0, 0, width - 25, height);
-    sideways_->setGeometry(0, height - kSidewaysBarHeight, width - 25, kSidewaysBarHeight);
+    const int top = panel1_->isVisible() ? Kokuban::kSpeechPanelHeight : 0;
+    scrollBar_->setGeometry(width - kScrollBarWidth, top, kScrollBarWidth, height - top);
+    board_->setGeometry(0, 0, width - kScrollBarWidth, height);
+    sideways_->setGeometry(0, height - kSidewaysBarHeight, width - kScrollBarWidth,
+                           kSidewaysBarHeight);
     if (canvas_->viewSize() != board_->size()) {
         canvas_->SetViewSize(board_->size());
         model_->SetClientSize(board_->width(), board_->height());
@@ -1128,6 +1132,11 @@ void TKokubanForm::showEvent(QShowEvent* event) {
     // The companions and the greeting come after the board's first frame, which they would
     // otherwise hold up.
     AfterFirstPaint(board_, [this] {
+        // Set before, its picture would be decoded and sent to the display ahead of the first
+        // frame.
+        if (windowIcon().isNull()) {
+            setWindowIcon(QIcon(QStringLiteral(":/kazuchan.png")));
+        }
         MakeCompanions();
         FillMenus();
         if (!face_->LoadPictures(QStringLiteral(":/face/"))) {

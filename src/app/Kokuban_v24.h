@@ -184,6 +184,7 @@ class TKokubanForm : public QMainWindow,
     QScrollBar* scrollBar_ = nullptr;
     QScrollBar* sideways_ = nullptr;
     static constexpr int kSidewaysBarHeight = 25;
+    static constexpr int kScrollBarWidth = 25;
     // Each companion's own place and where it was last put. The face's, the panel's and the
     // step window's follow the main window; one found elsewhere than it was put was moved by
     // the user, and that is its own place now.
