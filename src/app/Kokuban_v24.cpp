@@ -1099,24 +1099,41 @@ void TKokubanForm::ArrangeCompanions() {
     if (closing_ || companions_.empty() || screen == nullptr) {
         return;
     }
+    // A window shown a moment ago has no frame yet: the window manager puts one like the main
+    // window's round it, around the place it was moved to. Until then it is placed by the frame
+    // it will have, and it cannot have been moved by the user.
+    const QMargins mainFrame(geometry().left() - frameGeometry().left(),
+                             geometry().top() - frameGeometry().top(),
+                             frameGeometry().right() - geometry().right(),
+                             frameGeometry().bottom() - geometry().bottom());
+    const auto unframed = [](const QWidget* window) {
+        return window->frameGeometry() == window->geometry() &&
+               !window->windowFlags().testFlag(Qt::FramelessWindowHint);
+    };
     std::vector<CompanionPlace*> shown;
     std::vector<QRect> wanted;
     for (CompanionPlace& companion : companions_) {
         QWidget* window = companion.window;
-        if (window->pos() != companion.placed) {
+        if (!unframed(window) && window->pos() != companion.placed) {
             companion.home = window->pos();
             companion.placed = window->pos();
         }
         if (window->isVisible() && window->windowState() == Qt::WindowNoState) {
             shown.push_back(&companion);
-            wanted.emplace_back(companion.home, window->frameGeometry().size());
+            const QSize frame = window->frameGeometry().size();
+            wanted.emplace_back(companion.home,
+                                unframed(window) ? frame.grownBy(mainFrame) : frame);
         }
     }
     const std::vector<QRect> placed =
         PlaceBeside(screen->availableGeometry(), WorkOnScreen(), wanted);
     for (size_t i = 0; i < shown.size(); ++i) {
-        if (shown[i]->window->pos() != placed[i].topLeft()) {
-            shown[i]->window->move(placed[i].topLeft());
+        QWidget* window = shown[i]->window;
+        const QPoint at = unframed(window)
+                              ? placed[i].topLeft() + QPoint(mainFrame.left(), mainFrame.top())
+                              : placed[i].topLeft();
+        if (window->pos() != at) {
+            window->move(at);
         }
         shown[i]->placed = placed[i].topLeft();
     }
