@@ -508,7 +508,8 @@ std::string Describe(const std::vector<ListenEvent>& results) {
         if (event.kind == ListenEvent::Kind::Calc)
             text += event.text + " (" + std::to_string(event.confidence).substr(0, 4) + ")";
         else if (event.kind == ListenEvent::Kind::Command)
-            text += "command " + std::to_string(event.number);
+            text += "command " + std::to_string(event.number) + " (" +
+                    std::to_string(event.confidence).substr(0, 4) + ")";
         else
             text += "(rejected)";
     }
@@ -563,10 +564,15 @@ Tally HearCalculations(const std::vector<Recording>& recordings, const QByteArra
 
 }  // namespace
 
+// A command the program runs: one that has an opposite, heard less than sure, it asks again.
+bool Runs(const ListenEvent& event) {
+    return event.kind == ListenEvent::Kind::Command &&
+           !(kazu::HasOppositeCommand(event.number) &&
+             event.confidence < kazu::kSureOppositeCommand);
+}
+
 bool NoCommand(const std::vector<ListenEvent>& events) {
-    return std::none_of(events.begin(), events.end(), [](const ListenEvent& event) {
-        return event.kind == ListenEvent::Kind::Command;
-    });
+    return std::none_of(events.begin(), events.end(), Runs);
 }
 
 // The delay from the end of speech to the result, over the first utterances in `mode`.
@@ -595,13 +601,6 @@ void ReportLatency(Listener& listener, const char* mode, const std::vector<Recor
         latencies.size(), what, missing > 0 ? ", some unanswered" : "",
         latencies[latencies.size() / 2], latencies[latencies.size() * 95 / 100], latencies.back(),
         endings[endings.size() / 2]);
-}
-
-// Commands that undo each other: one heard for the other is worse than none.
-bool Opposite(int a, int b) {
-    static const std::set<std::pair<int, int>> pairs = {{19, 20}, {11, 12}, {28, 29}, {24, 25},
-                                                        {32, 33}, {80, 81}, {62, 63}, {22, 23}};
-    return pairs.contains({std::min(a, b), std::max(a, b)});
 }
 
 struct VoiceRow {
@@ -647,11 +646,7 @@ int VoicesTable(const QDir& dir, const QStringList& arguments,
                                                                    commandReadings.end());
     std::vector<std::pair<std::string, std::set<int>>> someCommands;
     for (size_t i = 0; i < allCommands.size(); ++i) {
-        const int number = *allCommands[i].second.begin();
-        bool paired = false;
-        for (int other = number - 1; other <= number + 1; other += 2)
-            paired = paired || Opposite(number, other);
-        if (paired || i % 4 == 0)
+        if (kazu::HasOppositeCommand(*allCommands[i].second.begin()) || i % 4 == 0)
             someCommands.push_back(allCommands[i]);
     }
 
@@ -707,16 +702,16 @@ int VoicesTable(const QDir& dir, const QStringList& arguments,
                 if (i < commands.size()) {
                     const auto& numbers = commands[i].second;
                     const auto& results = heard[i];
-                    const bool ok = !results.empty() &&
-                                    results.front().kind == ListenEvent::Kind::Command &&
+                    const bool ok = !results.empty() && Runs(results.front()) &&
                                     numbers.contains(results.front().number);
                     row.command.Count(ok);
                     for (const auto& event : results)
-                        if (event.kind == ListenEvent::Kind::Command &&
-                            Opposite(*numbers.begin(), event.number))
+                        if (Runs(event) && kazu::OppositeCommands(*numbers.begin(), event.number))
                             ++row.opposites;
-                    if (!ok && verbose)
-                        std::printf("  miss %s, %s: command %s → %s\n",
+                    // Those right too where an opposite could be heard, with their confidence:
+                    // where the guard against opposites falls.
+                    if ((!ok || kazu::HasOppositeCommand(*numbers.begin())) && verbose)
+                        std::printf("  %s %s, %s: command %s → %s\n", ok ? "right" : "miss",
                                     qUtf8Printable(speaker.name), ConditionName(condition),
                                     commands[i].first.c_str(), Describe(results).c_str());
                 } else {
@@ -891,8 +886,7 @@ int main(int argc, char** argv) {
         for (const bool noisy : {false, true})
             for (const auto& [reading, numbers] : commandReadings) {
                 const auto& results = commandHeard[index++];
-                const bool ok = !results.empty() &&
-                                results.front().kind == ListenEvent::Kind::Command &&
+                const bool ok = !results.empty() && Runs(results.front()) &&
                                 numbers.contains(results.front().number);
                 (noisy ? commandNoise : commandQuiet).Count(ok);
                 if (!ok)

@@ -197,6 +197,23 @@ TEST(DoubtfulHearing, CalculationsWaitForAYes) {
     EXPECT_EQ(f.model.state.expression, "5+3=");
 }
 
+TEST(DoubtfulHearing, ACommandThatHasAnOppositeIsAskedForAgain) {
+    Listening f;
+    f.Command();
+    f.model.settings.SIKISPRATE = 5;
+    f.recognizer.Hear("もっと速く読んで", 19, 0.5);
+    EXPECT_EQ(f.model.settings.SIKISPRATE, 5);
+    EXPECT_EQ(f.said(), (std::vector<std::string>{"もう一度 言ってね。"}));
+    EXPECT_NE(f.host.memo2.find("もっと速く読んで？"), std::string::npos);
+    f.recognizer.Hear("もっと遅く読んで", 20, 0.9);
+    EXPECT_EQ(f.model.settings.SIKISPRATE, 4);
+    // One without an opposite runs however unsure.
+    f.recognizer.Hear("ありがとう", 9, 0.1);
+    EXPECT_EQ(f.said().back(), "どういたしまして。");
+    EXPECT_TRUE(OppositeCommands(20, 19));
+    EXPECT_FALSE(HasOppositeCommand(21));
+}
+
 TEST(SpokenExpression, AnInvalidExpressionIsRefusedAndTheBoardKept) {
     Listening f;
     f.recognizer.Hear("5+3+2わ");

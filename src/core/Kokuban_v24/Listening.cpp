@@ -197,7 +197,12 @@ void Kokuban::HandleRecognition(const Recognition& recognition) {
     host_.ShowInMemo2(text);
     if (commandMode) {
         const int number = CommandNumber(recognition);
-        if (number > 0) {
+        if (number > 0 && HasOppositeCommand(number) &&
+            recognition.confidence < kSureOppositeCommand) {
+            // Heard for its opposite, it would undo what the child asked for.
+            host_.ShowInMemo2(text + "？ よく きこえなかったよ。もう一度 言ってね。");
+            SpeakMessage("もう一度 言ってね。");
+        } else if (number > 0) {
             RunCommand(number);
         }
     } else if (settings.HEAROK != 0) {
