@@ -1099,9 +1099,9 @@ void TKokubanForm::ArrangeCompanions() {
     if (closing_ || companions_.empty() || screen == nullptr) {
         return;
     }
-    // A window shown a moment ago has no frame yet: the window manager puts one like the main
-    // window's round it, around the place it was moved to. Until then it is placed by the frame
-    // it will have, and it cannot have been moved by the user.
+    // A window shown a moment ago has no frame yet; the window manager is about to put one like
+    // the main window's round it. Until then it is placed by that frame, and it cannot have been
+    // moved by the user.
     const QMargins mainFrame(geometry().left() - frameGeometry().left(),
                              geometry().top() - frameGeometry().top(),
                              frameGeometry().right() - geometry().right(),

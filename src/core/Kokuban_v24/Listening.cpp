@@ -199,7 +199,7 @@ void Kokuban::HandleRecognition(const Recognition& recognition) {
         const int number = CommandNumber(recognition);
         if (number > 0 && HasOppositeCommand(number) &&
             recognition.confidence < kSureOppositeCommand) {
-            // Heard for its opposite, it would undo what the child asked for.
+            // Heard this unsure it may be its opposite, which would undo what the child asked for.
             host_.ShowInMemo2(text + "？ よく きこえなかったよ。もう一度 言ってね。");
             SpeakMessage("もう一度 言ってね。");
         } else if (number > 0) {
