@@ -567,8 +567,7 @@ Tally HearCalculations(const std::vector<Recording>& recordings, const QByteArra
 // A command the program runs: one that has an opposite, heard less than sure, it asks again.
 bool Runs(const ListenEvent& event) {
     return event.kind == ListenEvent::Kind::Command &&
-           !(kazu::HasOppositeCommand(event.number) &&
-             event.confidence < kazu::kSureOppositeCommand);
+           kazu::SureEnoughToRun(event.number, event.confidence);
 }
 
 bool NoCommand(const std::vector<ListenEvent>& events) {

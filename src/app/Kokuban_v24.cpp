@@ -1102,10 +1102,8 @@ void TKokubanForm::ArrangeCompanions() {
     // A window shown a moment ago has no frame yet; the window manager is about to put one like
     // the main window's round it. Until then it is placed by that frame, and it cannot have been
     // moved by the user.
-    const QMargins mainFrame(geometry().left() - frameGeometry().left(),
-                             geometry().top() - frameGeometry().top(),
-                             frameGeometry().right() - geometry().right(),
-                             frameGeometry().bottom() - geometry().bottom());
+    const QMargins mainFrame =
+        windowHandle() != nullptr ? windowHandle()->frameMargins() : QMargins();
     const auto unframed = [](const QWidget* window) {
         return window->frameGeometry() == window->geometry() &&
                !window->windowFlags().testFlag(Qt::FramelessWindowHint);

@@ -47,6 +47,10 @@ inline bool HasOppositeCommand(int number) {
 // their opposite scored 0.25 to 0.73; in a quiet room, those heard right 0.84 or more.
 inline constexpr double kSureOppositeCommand = 0.75;
 
+inline bool SureEnoughToRun(int command, double confidence) {
+    return !HasOppositeCommand(command) || confidence >= kSureOppositeCommand;
+}
+
 class RecognizerListener {
   public:
     virtual ~RecognizerListener() = default;

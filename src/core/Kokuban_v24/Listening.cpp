@@ -197,8 +197,7 @@ void Kokuban::HandleRecognition(const Recognition& recognition) {
     host_.ShowInMemo2(text);
     if (commandMode) {
         const int number = CommandNumber(recognition);
-        if (number > 0 && HasOppositeCommand(number) &&
-            recognition.confidence < kSureOppositeCommand) {
+        if (number > 0 && !SureEnoughToRun(number, recognition.confidence)) {
             // Heard this unsure it may be its opposite, which would undo what the child asked for.
             host_.ShowInMemo2(text + "？ よく きこえなかったよ。もう一度 言ってね。");
             SpeakMessage("もう一度 言ってね。");
