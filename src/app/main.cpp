@@ -207,6 +207,8 @@ int main(int argc, char** argv) {
     };
     listening.cacheFolder = kazu::UserGrammarCacheFolder();
     auto recognizer = std::make_unique<kazu::JuliusRecognizer>(listening);
+    QObject::connect(loading, &kazu::OpenJTalkVoice::speakingChanged, recognizer.get(),
+                     &kazu::JuliusRecognizer::SetOwnVoiceSounding);
     QObject::connect(
         recognizer.get(), &kazu::JuliusRecognizer::prepared, &form,
         [&] { form.SetRecognizer(std::move(recognizer), grammar); }, Qt::SingleShotConnection);

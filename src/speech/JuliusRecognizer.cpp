@@ -267,6 +267,7 @@ void JuliusRecognizer::StopProcess() {
     }
     process_.reset();
     output_.clear();
+    inUtterance_ = false;
 }
 
 void JuliusRecognizer::SendMode() {
@@ -288,6 +289,23 @@ void JuliusRecognizer::OnOutput() {
         if (!process_)
             return;
     }
+}
+
+void JuliusRecognizer::SetOwnVoiceSounding(bool sounding) {
+    if (sounding == ownVoice_)
+        return;
+    ownVoice_ = sounding;
+    if (sounding)
+        utteranceOverlaps_ = utteranceOverlaps_ || inUtterance_;
+    else
+        ownVoiceEnded_.start();
+}
+
+// Ends the utterance being heard; true when it met the character's voice and is dropped.
+bool JuliusRecognizer::HeardOwnVoice() {
+    const bool overlaps = inUtterance_ && utteranceOverlaps_;
+    inUtterance_ = false;
+    return overlaps;
 }
 
 void JuliusRecognizer::OnLine(const QByteArray& line) {
@@ -313,8 +331,12 @@ void JuliusRecognizer::OnLine(const QByteArray& line) {
             emit speechEnded();
             break;
         case Kind::Speech:
+            inUtterance_ = true;
+            utteranceOverlaps_ =
+                ownVoice_ || (ownVoiceEnded_.isValid() && ownVoiceEnded_.elapsed() < kOwnVoiceEchoMs);
             break;
         case Kind::Rejected:
+            inUtterance_ = false;
             emit rejected();
             break;
         case Kind::Level:
@@ -322,10 +344,14 @@ void JuliusRecognizer::OnLine(const QByteArray& line) {
                 listener_->OnInputLevel(event->number);
             break;
         case Kind::Calc:
+            if (HeardOwnVoice())
+                break;
             if (listener_)
                 listener_->OnRecognition({event->text, {}, event->confidence});
             break;
         case Kind::Command: {
+            if (HeardOwnVoice())
+                break;
             const auto phrase = static_cast<size_t>(event->phrase);
             const QString text =
                 phrase < commands_.texts.size() ? commands_.texts[phrase] : QString();

@@ -6,6 +6,7 @@
 // is reported through OnRecognizerLost.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -56,6 +57,13 @@ class JuliusRecognizer : public QObject, public Recognizer {
     void FinishAudio();
     // Bytes handed to FeedAudio that the process has not taken yet.
     qint64 pendingAudio() const { return process_ ? process_->bytesToWrite() : 0; }
+    // Whether the character's own voice is sounding. What the microphone hears while she
+    // speaks, or within kOwnVoiceEchoMs after, is her voice from the loudspeakers and its echo
+    // in the room: taken for the child's, her answers and messages ran commands and calculations
+    // ("クリア－しました" cleared again and again). Such an utterance is dropped, not recognised.
+    void SetOwnVoiceSounding(bool sounding);
+    static constexpr qint64 kOwnVoiceEchoMs = 400;
+
     // Why the last operation failed, or why voice input was lost.
     const QString& lastError() const { return lastError_; }
     int starts() const { return starts_; }
@@ -86,6 +94,7 @@ class JuliusRecognizer : public QObject, public Recognizer {
     void SendMode();
     void OnOutput();
     void OnLine(const QByteArray& line);
+    bool HeardOwnVoice();
     void OnProcessGone();
     void Lose(const QString& reason);
     void LoseLater(const QString& reason);
@@ -106,6 +115,10 @@ class JuliusRecognizer : public QObject, public Recognizer {
     QString lastError_;
     std::unique_ptr<QProcess> process_;
     QByteArray output_;
+    bool ownVoice_ = false;
+    QElapsedTimer ownVoiceEnded_;    // invalid until she has spoken
+    bool utteranceOverlaps_ = false;  // the utterance being heard met her voice
+    bool inUtterance_ = false;
     std::future<Preparation> preparing_;
     std::optional<Preparation> preparation_;
 };

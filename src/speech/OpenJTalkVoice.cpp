@@ -291,6 +291,7 @@ void OpenJTalkVoice::Pump() {
         }
     }
     Deliver();
+    TellSpeaking();
 }
 
 bool OpenJTalkVoice::StartPiece(Utterance& utterance) {
@@ -401,7 +402,7 @@ void OpenJTalkVoice::DropAll() {
     while (!utterances_.empty()) {
         DropFront();
     }
-    Deliver();
+    Deliver();    TellSpeaking();
 }
 
 // Drops the front utterance without a word: its jobs go, its waiter returns.
@@ -442,6 +443,14 @@ void OpenJTalkVoice::Deliver() {
         }
     }
     delivering_ = false;
+}
+
+void OpenJTalkVoice::TellSpeaking() {
+    const bool speaking = !utterances_.empty();
+    if (speaking != speaking_) {
+        speaking_ = speaking;
+        emit speakingChanged(speaking);
+    }
 }
 
 }  // namespace kazu

@@ -57,6 +57,8 @@ class OpenJTalkVoice : public QObject, public Voice {
     // An utterance's first samples were handed to the sound device (or, without one, began
     // to count on the clock).
     void audioStarted();
+    // Whether anything is being spoken or waits its turn, each time that changes.
+    void speakingChanged(bool speaking);
     // The load has ended, the voice found or not: Voices() now answers at once.
     void loaded();
 
@@ -101,6 +103,7 @@ class OpenJTalkVoice : public QObject, public Voice {
     void DropAll();
     void DropFront();
     void Deliver();
+    void TellSpeaking();
 
     // Worker side, under mutex_.
     std::mutex mutex_;
@@ -147,6 +150,7 @@ class OpenJTalkVoice : public QObject, public Voice {
     };
     std::deque<Event> events_;
     bool delivering_ = false;
+    bool speaking_ = false;
 };
 
 }  // namespace kazu

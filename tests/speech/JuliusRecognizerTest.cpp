@@ -277,6 +277,51 @@ TEST_F(JuliusRecognizerTest, GrammarReloadLeavesTheRestartForACrash) {
     EXPECT_EQ(listener_.losses.size(), 1u);
 }
 
+// The character's voice from the loudspeakers is heard too: what overlaps it, or follows it
+// closer than its echo, is dropped; what the child says after it is heard.
+TEST_F(JuliusRecognizerTest, WhatOverlapsTheCharactersVoiceIsDropped) {
+    // Each cue file the test writes is played back as the program's output, then removed.
+    const QString program = FakeProgram("listen",
+                                        "echo \"state ready\"\n"
+                                        "n=1\n"
+                                        "while :; do\n"
+                                        "  while [ ! -e \"$dir/cue$n\" ]; do sleep 0.01; done\n"
+                                        "  cat \"$dir/cue$n\"; rm \"$dir/cue$n\"; n=$((n+1))\n"
+                                        "done\n");
+    JuliusRecognizer recognizer(Config(program));
+    recognizer.SetListener(&listener_);
+    ASSERT_EQ(recognizer.CmdLoadFromFile(CommandFile()), 0) << recognizer.lastError().toStdString();
+    ASSERT_EQ(recognizer.DictationSetState(1), 0) << recognizer.lastError().toStdString();
+    int cue = 0;
+    const auto play = [&](const std::string& lines) {
+        const std::string name = "cue" + std::to_string(++cue);
+        // Whole when the program sees it.
+        std::filesystem::rename(folder_.Write("next", lines), folder_.path() + "/" + name);
+        return WaitUntil([&] { return !std::filesystem::exists(folder_.path() + "/" + name); });
+    };
+    const auto pastEcho = [] { Linger(JuliusRecognizer::kOwnVoiceEchoMs + 150); };
+    const std::string utterance = "state speech\nstate silence\ncalc 0.900 12わる7わ\n";
+
+    recognizer.SetOwnVoiceSounding(true);  // her "12わる7、かな？"
+    ASSERT_TRUE(play(utterance));
+    recognizer.SetOwnVoiceSounding(false);
+    ASSERT_TRUE(play(utterance));  // its echo
+    pastEcho();
+    ASSERT_TRUE(play("state speech\n"));  // the child starts, and she starts too
+    recognizer.SetOwnVoiceSounding(true);
+    recognizer.SetOwnVoiceSounding(false);
+    ASSERT_TRUE(play("state silence\ncommand 0.900 4 0\n"));
+    Linger(100);
+    EXPECT_TRUE(listener_.recognitions.empty());
+
+    pastEcho();
+    ASSERT_TRUE(play(utterance));
+    ASSERT_TRUE(play("state speech\nstate silence\ncommand 0.900 6 2\n"));
+    ASSERT_TRUE(WaitUntil([&] { return listener_.recognitions.size() == 2; }));
+    EXPECT_EQ(listener_.recognitions[0].text, "12わる7わ");
+    EXPECT_EQ(listener_.recognitions[1].text, "メニュー");
+}
+
 // After FinishAudio the audio is all with the process: a new one would wait for more forever.
 TEST_F(JuliusRecognizerTest, CrashWhileFinishingIsALossNotAWait) {
     const QString program = FakeProgram("listen",

@@ -72,6 +72,8 @@ class OpenJTalkVoiceTest : public ::testing::Test {
         voice_.SetListener(&recorder_);
         QObject::connect(&voice_, &OpenJTalkVoice::audioStarted,
                          [this] { started_.push_back(clock_.elapsed()); });
+        QObject::connect(&voice_, &OpenJTalkVoice::speakingChanged,
+                         [this](bool speaking) { speaking_.push_back(speaking); });
     }
 
     // The visemes the voice should raise for `text` at rate 0, and the time each sounds.
@@ -107,6 +109,7 @@ class OpenJTalkVoiceTest : public ::testing::Test {
     QElapsedTimer clock_;
     Recorder recorder_{clock_};
     std::vector<qint64> started_;
+    std::vector<bool> speaking_;
     OpenJTalkVoice voice_;
 };
 
@@ -152,7 +155,10 @@ TEST_F(OpenJTalkVoiceTest, AsyncReturnsAtOnceAndQueuesInOrder) {
     voice_.Speak("さん", Voice::kAsync);
     EXPECT_LT(call.elapsed(), 30);
     EXPECT_EQ(recorder_.Ends(), 0u);
+    EXPECT_EQ(speaking_, std::vector<bool>{true});
     ASSERT_TRUE(WaitUntil([&] { return recorder_.Ends() == 2; }, 10000));
+    // Speaking from the first call to the end of the last utterance, without a gap between.
+    EXPECT_EQ(speaking_, (std::vector<bool>{true, false}));
     std::vector<int> both = Ids(Expected("いち"));
     const std::vector<int> second = Ids(Expected("さん"));
     both.insert(both.end(), second.begin(), second.end());
@@ -206,6 +212,7 @@ TEST_F(OpenJTalkVoiceTest, SkipEndsTheCurrentAndAllQueuedSpeech) {
     ASSERT_TRUE(WaitUntil([&] { return !started_.empty(); }, 5000));
     WaitUntil([] { return false; }, 300);
     voice_.Skip("Sentence", 1000);
+    EXPECT_EQ(speaking_, (std::vector<bool>{true, false}));
     EXPECT_EQ(recorder_.Ends(), 1u);
     EXPECT_EQ(recorder_.events.back().kind, 'e');
     const size_t after = recorder_.events.size();
@@ -280,6 +287,7 @@ TEST_F(OpenJTalkVoiceTest, LongAndUnreadableTextsNeitherCrashNorHang) {
     ASSERT_TRUE(WaitUntil([&] { return !started_.empty(); }, 3000));
     EXPECT_LT(started_[0], 1000);
     voice_.Skip("Sentence", 1000);
+    EXPECT_EQ(speaking_, (std::vector<bool>{true, false}));
     EXPECT_EQ(recorder_.Ends(), 1u);
     // Nothing to read still ends its stream, at once.
     call.restart();
