@@ -7,13 +7,15 @@
 // them, plain, child-like, in pink noise and babble at 20 and 10 dB and in a reverberant room.
 //
 // bench_listen [DIR] [--accuracy] [--voices | --held-out] [--only SPEAKER] [--condition NAME]
-//              [--verbose]
+//              [--settled] [--verbose]
 //   DIR         keep the recordings there and use them again next time (else a temporary folder)
 //   --accuracy  the recognition rates only, without the real-time parts
 //   --voices    the table of voices and conditions, on the part of the corpus tuned on
 //   --held-out  the same table on the part never tuned on
 //   --only      one speaker of the table;  --condition: one condition ("plain", "child-like",
 //               "pink 20 dB", ...);  --verbose: every miss
+//   --settled   each utterance is heard with the means learned on the one before, as in a
+//               lesson, instead of the shipped means of a recogniser just started
 #include <unistd.h>
 
 #include <QCoreApplication>
@@ -289,15 +291,26 @@ std::vector<ListenEvent> ResultsOfSpeech(const QByteArray& output) {
 
 // Each recording, whole, to a recogniser of its own in `mode`, two at a time and as fast as they
 // take it. Closing the input makes each finish what it heard: no guessing when a result is out.
+// `settled`: as in a lesson, each recogniser starts from the means learned on the recording
+// heard two before it (the one before is still being heard), not from the shipped ones.
 std::vector<std::vector<ListenEvent>> HearAudio(const std::vector<QByteArray>& audios,
-                                                const char* mode, const QStringList& arguments) {
+                                                const char* mode, const QStringList& arguments,
+                                                bool settled = false) {
     std::vector<std::vector<ListenEvent>> heard(audios.size());
+    std::vector<std::unique_ptr<QTemporaryDir>> learned;
     for (size_t first = 0; first < audios.size(); first += 2) {
         std::vector<std::unique_ptr<QProcess>> processes;
         for (size_t i = first; i < std::min(first + 2, audios.size()); ++i) {
+            QStringList listen = arguments;
+            if (settled) {
+                if (i >= 2)
+                    listen[listen.indexOf(QStringLiteral("--means")) + 1] = learned[i - 2]->path();
+                learned.push_back(std::make_unique<QTemporaryDir>());
+                listen << QStringLiteral("--save-means") << learned.back()->path();
+            }
             auto process = std::make_unique<QProcess>();
             process->setStandardErrorFile(QProcess::nullDevice());
-            process->start(QStringLiteral(KAZU_LISTEN_EXE), arguments);
+            process->start(QStringLiteral(KAZU_LISTEN_EXE), listen);
             std::string input = kazu::listen::EncodeFrame(kazu::listen::FrameType::Mode, mode);
             for (qsizetype at = 0; at < audios[i].size(); at += 2 * kFrameSamples)
                 input += AudioFrame(audios[i].mid(at, 2 * kFrameSamples));
@@ -614,7 +627,7 @@ struct VoiceRow {
 // calculations and sentences from seeds never tuned on.
 int VoicesTable(const QDir& dir, const QStringList& arguments,
                 const std::map<std::string, std::set<int>>& commandReadings, bool heldOut,
-                const QString& only, const QString& onlyCondition, bool verbose) {
+                const QString& only, const QString& onlyCondition, bool verbose, bool settled) {
     using namespace kazu::bench;
     const uint32_t seed = heldOut ? 2 : 1;
     const auto calculations = DrawCalculations(seed, 30);
@@ -663,7 +676,7 @@ int VoicesTable(const QDir& dir, const QStringList& arguments,
             };
             std::vector<QByteArray> audios;
             for (const Said& said : calculations) audios.push_back(audio(said.reading));
-            const auto calcHeard = HearAudio(audios, "calc", arguments);
+            const auto calcHeard = HearAudio(audios, "calc", arguments, settled);
             for (size_t i = 0; i < calculations.size(); ++i) {
                 std::string text;
                 bool onlyCalc = !calcHeard[i].empty();
@@ -696,7 +709,7 @@ int VoicesTable(const QDir& dir, const QStringList& arguments,
                     audios.push_back(NoiseFor(condition, beside, 3 * kSampleRate, 0, babble, 50 + i)
                                          .left(6 * kSampleRate));
             }
-            const auto heard = HearAudio(audios, "command", arguments);
+            const auto heard = HearAudio(audios, "command", arguments, settled);
             for (size_t i = 0; i < heard.size(); ++i) {
                 if (i < commands.size()) {
                     const auto& numbers = commands[i].second;
@@ -728,9 +741,9 @@ int VoicesTable(const QDir& dir, const QStringList& arguments,
             std::fflush(stdout);
         }
 
-    std::printf("\n%s part: %zu calculations, %zu / %zu command phrases, %zu sentences\n",
-                heldOut ? "held-out" : "tuning", calculations.size(), allCommands.size(),
-                someCommands.size(), sentences.size());
+    std::printf("\n%s part%s: %zu calculations, %zu / %zu command phrases, %zu sentences\n",
+                heldOut ? "held-out" : "tuning", settled ? ", settled" : "", calculations.size(),
+                allCommands.size(), someCommands.size(), sentences.size());
     std::printf("%-13s %-13s %9s %9s %9s %9s %9s %4s\n", "voice", "condition", "calc %",
                 "wrong+sure", "asked %", "command %", "reject %", "opp");
     std::map<int, VoiceRow> totals;
@@ -770,6 +783,7 @@ int main(int argc, char** argv) {
     const bool voices = options.removeAll(QStringLiteral("--voices")) > 0;
     const bool heldOut = options.removeAll(QStringLiteral("--held-out")) > 0;
     const bool verbose = options.removeAll(QStringLiteral("--verbose")) > 0;
+    const bool settled = options.removeAll(QStringLiteral("--settled")) > 0;
     QString only;
     if (const qsizetype at = options.indexOf(QStringLiteral("--only"));
         at >= 0 && at + 1 < options.size()) {
@@ -822,7 +836,7 @@ int main(int argc, char** argv) {
 
     if (voices || heldOut)
         return VoicesTable(dir, ListenArguments(calcPrefix, commandPrefix), commandReadings,
-                           heldOut, only, condition, verbose);
+                           heldOut, only, condition, verbose, settled);
 
     QElapsedTimer recordingTime;
     recordingTime.start();
