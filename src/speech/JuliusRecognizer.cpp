@@ -301,8 +301,8 @@ void JuliusRecognizer::SetOwnVoiceSounding(bool sounding) {
         ownVoiceEnded_.start();
 }
 
-// Ends the utterance being heard; true when it met the character's voice and is dropped.
-bool JuliusRecognizer::HeardOwnVoice() {
+// Ends the utterance being heard; true when it met the character's voice.
+bool JuliusRecognizer::EndUtterance() {
     const bool overlaps = inUtterance_ && utteranceOverlaps_;
     inUtterance_ = false;
     return overlaps;
@@ -343,22 +343,21 @@ void JuliusRecognizer::OnLine(const QByteArray& line) {
             if (listener_)
                 listener_->OnInputLevel(event->number);
             break;
-        case Kind::Calc:
-            if (HeardOwnVoice())
-                break;
+        case Kind::Calc: {
+            const bool duringOwnVoice = EndUtterance();
             if (listener_)
-                listener_->OnRecognition({event->text, {}, event->confidence});
+                listener_->OnRecognition({event->text, {}, event->confidence, duringOwnVoice});
             break;
+        }
         case Kind::Command: {
-            if (HeardOwnVoice())
-                break;
+            const bool duringOwnVoice = EndUtterance();
             const auto phrase = static_cast<size_t>(event->phrase);
             const QString text =
                 phrase < commands_.texts.size() ? commands_.texts[phrase] : QString();
             Recognition recognition{
                 text.toStdString(),
                 {{"chosencommand", "", {{"commandvalue", std::to_string(event->number), {}}}}},
-                event->confidence};
+                event->confidence, duringOwnVoice};
             if (listener_)
                 listener_->OnRecognition(recognition);
             break;

@@ -58,9 +58,8 @@ class JuliusRecognizer : public QObject, public Recognizer {
     // Bytes handed to FeedAudio that the process has not taken yet.
     qint64 pendingAudio() const { return process_ ? process_->bytesToWrite() : 0; }
     // Whether the character's own voice is sounding. What the microphone hears while she
-    // speaks, or within kOwnVoiceEchoMs after, is her voice from the loudspeakers and its echo
-    // in the room: taken for the child's, her answers and messages ran commands and calculations
-    // ("クリア－しました" cleared again and again). Such an utterance is dropped, not recognised.
+    // speaks, or within kOwnVoiceEchoMs after, may be her voice from the loudspeakers and its
+    // echo in the room: such recognitions are marked `duringOwnVoice`.
     void SetOwnVoiceSounding(bool sounding);
     static constexpr qint64 kOwnVoiceEchoMs = 400;
 
@@ -94,7 +93,7 @@ class JuliusRecognizer : public QObject, public Recognizer {
     void SendMode();
     void OnOutput();
     void OnLine(const QByteArray& line);
-    bool HeardOwnVoice();
+    bool EndUtterance();
     void OnProcessGone();
     void Lose(const QString& reason);
     void LoseLater(const QString& reason);

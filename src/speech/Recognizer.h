@@ -21,6 +21,9 @@ struct Recognition {
     std::vector<SemanticProperty> properties;
     // How sure the engine is of the word it was least sure of, 0..1.
     double confidence = 1;
+    // Heard while the character's own voice sounded, or within its echo after: from the
+    // loudspeakers it may be her voice, not the child's.
+    bool duringOwnVoice = false;
 };
 
 // Below this a calculation was heard with low confidence (the engine was torn between words for

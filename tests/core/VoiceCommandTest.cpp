@@ -214,6 +214,27 @@ TEST(DoubtfulHearing, ACommandThatHasAnOppositeIsAskedForAgain) {
     EXPECT_FALSE(HasOppositeCommand(21));
 }
 
+// What was heard while the character spoke may be her own voice from the loudspeakers.
+TEST(OwnVoice, WhatWasHeardWhileSheSpokeIsLeftButTheHelpCanBeStopped) {
+    Listening f;
+    f.recognizer.Hear("12わる7わ", 0, 0.9, true);
+    f.recognizer.Hear("クリア", 0, 1, true);
+    EXPECT_TRUE(f.model.state.expression.empty());
+    EXPECT_TRUE(f.said().empty());
+    EXPECT_TRUE(f.host.memo2.empty());
+    f.Command();
+    f.model.settings.SIKISPRATE = 5;
+    f.recognizer.Hear("もっと遅く読んで", 20, 1, true);
+    EXPECT_EQ(f.model.settings.SIKISPRATE, 5);
+    const size_t before = f.voice.requests().size();
+    f.recognizer.Hear("ヘルプ中止", 31, 1, true);
+    ASSERT_GT(f.voice.requests().size(), before);
+    EXPECT_EQ(f.voice.requests()[before], "skip Sentence 1000");
+    // Once she is quiet, the child is heard again.
+    f.recognizer.Hear("もっと遅く読んで", 20, 1);
+    EXPECT_EQ(f.model.settings.SIKISPRATE, 4);
+}
+
 TEST(SpokenExpression, AnInvalidExpressionIsRefusedAndTheBoardKept) {
     Listening f;
     f.recognizer.Hear("5+3+2わ");

@@ -26,8 +26,9 @@ class FedRecognizer : public Recognizer {
     void SetListener(RecognizerListener* listener) override { listener_ = listener; }
 
     // Delivers a recognition as the engine would, on the caller's thread.
-    void Hear(const std::string& text, int command = 0, double confidence = 1) {
-        Recognition recognition{text, {}, confidence};
+    void Hear(const std::string& text, int command = 0, double confidence = 1,
+              bool duringOwnVoice = false) {
+        Recognition recognition{text, {}, confidence, duringOwnVoice};
         if (command > 0)
             recognition.properties.push_back(
                 {"chosencommand", "", {{"commandvalue", std::to_string(command), {}}}});

@@ -18,6 +18,8 @@ constexpr Colour kStatusYellow = 0xFFFF00;
 constexpr size_t kMaxRecognitionBytes = 1024;
 // Recognitions kept while the board is busy; more than a child can say during one drawing.
 constexpr size_t kMaxHeldRecognitions = 16;
+// "ヘルプ中止": said over the character's spoken help to stop it.
+constexpr int kStopHelpCommand = 31;
 
 bool SameIgnoringCase(const std::string& a, const std::string& b) {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
@@ -191,6 +193,13 @@ void Kokuban::HandleHeldRecognitions() {
 void Kokuban::HandleRecognition(const Recognition& recognition) {
     const std::string text = Truncated(recognition.text);
     if (text.empty()) {
+        return;
+    }
+    // With loudspeakers the microphone hears the character too, and her own words ran commands
+    // and calculations. What was heard while she spoke is left, but for the command that stops
+    // her help, which is said over her.
+    if (recognition.duringOwnVoice &&
+        !(commandMode && CommandNumber(recognition) == kStopHelpCommand)) {
         return;
     }
     hearing_ = true;
