@@ -332,8 +332,8 @@ void JuliusRecognizer::OnLine(const QByteArray& line) {
             break;
         case Kind::Speech:
             inUtterance_ = true;
-            utteranceOverlaps_ =
-                ownVoice_ || (ownVoiceEnded_.isValid() && ownVoiceEnded_.elapsed() < kOwnVoiceEchoMs);
+            utteranceOverlaps_ = ownVoice_ || (ownVoiceEnded_.isValid() &&
+                                               ownVoiceEnded_.elapsed() < kOwnVoiceEchoMs);
             break;
         case Kind::Rejected:
             inUtterance_ = false;
@@ -357,7 +357,8 @@ void JuliusRecognizer::OnLine(const QByteArray& line) {
             Recognition recognition{
                 text.toStdString(),
                 {{"chosencommand", "", {{"commandvalue", std::to_string(event->number), {}}}}},
-                event->confidence, duringOwnVoice};
+                event->confidence,
+                duringOwnVoice};
             if (listener_)
                 listener_->OnRecognition(recognition);
             break;

@@ -115,7 +115,7 @@ class JuliusRecognizer : public QObject, public Recognizer {
     std::unique_ptr<QProcess> process_;
     QByteArray output_;
     bool ownVoice_ = false;
-    QElapsedTimer ownVoiceEnded_;    // invalid until she has spoken
+    QElapsedTimer ownVoiceEnded_;     // invalid until she has spoken
     bool utteranceOverlaps_ = false;  // the utterance being heard met her voice
     bool inUtterance_ = false;
     std::future<Preparation> preparing_;

@@ -402,7 +402,8 @@ void OpenJTalkVoice::DropAll() {
     while (!utterances_.empty()) {
         DropFront();
     }
-    Deliver();    TellSpeaking();
+    Deliver();
+    TellSpeaking();
 }
 
 // Drops the front utterance without a word: its jobs go, its waiter returns.
