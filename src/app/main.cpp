@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QLibraryInfo>
 #include <QMessageBox>
+#include <QStandardPaths>
 #include <QTranslator>
 #include <cstdio>
 #include <cstdlib>
@@ -206,6 +207,9 @@ int main(int argc, char** argv) {
         return QFile::exists(name) ? name : kazu::FindDataFile(name);
     };
     listening.cacheFolder = kazu::UserGrammarCacheFolder();
+    listening.learnedMeansFolder =
+        QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
+        QStringLiteral("/kazuchan/means");
     auto recognizer = std::make_unique<kazu::JuliusRecognizer>(listening);
     QObject::connect(loading, &kazu::OpenJTalkVoice::speakingChanged, recognizer.get(),
                      &kazu::JuliusRecognizer::SetOwnVoiceSounding);

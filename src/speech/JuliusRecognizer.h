@@ -34,6 +34,9 @@ class JuliusRecognizer : public QObject, public Recognizer {
         // mono 16-bit samples.
         QString microphoneSource;
         QString cacheFolder;  // compiled grammars kept between runs; empty: compiled every time
+        // Where the means of speech the engine learned are kept between runs, so that the next
+        // start begins from this room and microphone; empty: from the shipped means each time.
+        QString learnedMeansFolder;
         static Config Installed(const QString& programFolder);
     };
     explicit JuliusRecognizer(Config config, QObject* parent = nullptr);

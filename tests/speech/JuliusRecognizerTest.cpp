@@ -115,7 +115,9 @@ TEST_F(JuliusRecognizerTest, ProgramGetsItsGrammarsAndEveryModeAndSampleInOrder)
                                         "echo \"state ready\"\n"
                                         "cat > \"$dir/input$(wc -l < \"$dir/starts\")\"\n"
                                         "echo \"state end\"\n");
-    JuliusRecognizer recognizer(Config(program));
+    auto config = Config(program);
+    config.learnedMeansFolder = QString::fromStdString(folder_.path() + "/learned");
+    JuliusRecognizer recognizer(config);
     recognizer.SetListener(&listener_);
     int ready = 0;
     int ended = 0;
@@ -151,6 +153,11 @@ TEST_F(JuliusRecognizerTest, ProgramGetsItsGrammarsAndEveryModeAndSampleInOrder)
         starts[1].substr(model.size(), starts[1].find(' ', model.size()) - model.size());
     EXPECT_TRUE(std::filesystem::exists(calcPrefix + ".dfa")) << calcPrefix;
     EXPECT_TRUE(std::filesystem::exists(calcPrefix + ".dict")) << calcPrefix;
+    // The means learned last time first; what it learns now goes there too.
+    const std::string learned = config.learnedMeansFolder.toStdString();
+    EXPECT_NE(starts[1].find("--means " + learned + " --save-means " + learned), std::string::npos)
+        << starts[1];
+    EXPECT_TRUE(std::filesystem::is_directory(learned));
 
     EXPECT_EQ(Split(Read("input1")).frames, std::vector<std::string>{"M calc"});
     const ReadFrames second = Split(Read("input2"));

@@ -207,11 +207,34 @@ TEST_F(ListenMicrophoneTest, MissingMicrophoneIsToldAndTheProgramFollowsItsInput
     EXPECT_TRUE(output_.endsWith("state end\n")) << output_.toStdString();
 }
 
-// Starting means that are unreadable, of the wrong size or missing leave the program listening.
-TEST(ListenProgramMeansTest, FaultyMeansAreLeftOut) {
+// Starting means that are unreadable, of the wrong size or missing are passed over for the next
+// folder's, or left out; the means learned are saved after each utterance and, given first, are
+// what the next run starts from.
+TEST(ListenProgramMeansTest, FaultyMeansArePassedOverAndLearnedOnesTakenFirst) {
     ScratchFolder folder;
     const QString calc = QString::fromStdString(folder.path() + "/calc");
     ASSERT_FALSE(CompileGrammar(listen::CalcGrammar(), calc, JuliusTools::Installed()));
+    const QString shipped = QStringLiteral(KAZU_SOURCE_RESOURCES);
+    // The means file the engine says it read, and whether the run ended well.
+    const auto run = [&](const QStringList& means, const std::string& audio) {
+        QProcess process;
+        process.start(
+            QStringLiteral(KAZU_LISTEN_EXE),
+            QStringList{QStringLiteral("--model"), QStringLiteral(KAZU_JULIUS_DIR "/model"),
+                        QStringLiteral("--calc"), calc} +
+                means);
+        std::string input = listen::EncodeFrame(listen::FrameType::Mode, "calc");
+        for (size_t at = 0; at < audio.size(); at += 3200)
+            input += listen::EncodeFrame(listen::FrameType::Audio, audio.substr(at, 3200));
+        process.write(input.data(), static_cast<qint64>(input.size()));
+        process.closeWriteChannel();
+        const bool ended = process.waitForFinished(20000) && process.exitCode() == 0 &&
+                           process.readAllStandardOutput().endsWith("state end\n");
+        const QByteArray log = process.readAllStandardError();
+        // The last read: means the engine refused are read before they are passed over.
+        const qsizetype at = log.lastIndexOf("reading initial cepstral mean/variance from file \"");
+        return std::pair{at < 0 ? QByteArray() : log.mid(at).split('"').value(1), ended};
+    };
     const std::pair<const char*, const char*> faults[] = {
         {"garbage", "not a mean at all\n"},
         {"short", "<CEPSNORM> <>\n<MEAN> 25\n 1.0\n 2.0\n"},
@@ -219,29 +242,30 @@ TEST(ListenProgramMeansTest, FaultyMeansAreLeftOut) {
         {"missing", nullptr},
     };
     for (const auto& [name, text] : faults) {
-        const std::string means = folder.path() + "/" + name;
-        ASSERT_TRUE(QDir().mkpath(QString::fromStdString(means)));
+        const QString means = QString::fromStdString(folder.path() + "/" + name);
+        ASSERT_TRUE(QDir().mkpath(means));
         if (text != nullptr) {
-            QFile file(QString::fromStdString(means + "/" + listen::kTriphoneMean));
+            QFile file(means + "/" + listen::kTriphoneMean);
             ASSERT_TRUE(file.open(QIODevice::WriteOnly));
             file.write(text);
         }
-        QProcess process;
-        process.setStandardErrorFile(QProcess::nullDevice());
-        process.start(QStringLiteral(KAZU_LISTEN_EXE),
-                      {QStringLiteral("--model"), QStringLiteral(KAZU_JULIUS_DIR "/model"),
-                       QStringLiteral("--calc"), calc, QStringLiteral("--means"),
-                       QString::fromStdString(means)});
-        const std::string frame =
-            listen::EncodeFrame(listen::FrameType::Audio, std::string(3200, '\0'));
-        process.write(frame.data(), static_cast<qint64>(frame.size()));
-        process.closeWriteChannel();
-        ASSERT_TRUE(process.waitForFinished(20000)) << name;
-        const QByteArray output = process.readAllStandardOutput();
-        EXPECT_EQ(process.exitCode(), 0) << name;
-        EXPECT_TRUE(output.startsWith("state ready\n")) << name << ": " << output.toStdString();
-        EXPECT_TRUE(output.endsWith("state end\n")) << name;
+        EXPECT_TRUE(run({QStringLiteral("--means"), means}, std::string(3200, '\0')).second)
+            << name;
+        EXPECT_EQ(run({QStringLiteral("--means"), means, QStringLiteral("--means"), shipped},
+                      std::string(3200, '\0')),
+                  std::pair((shipped + "/" + listen::kTriphoneMean).toUtf8(), true))
+            << name;
     }
+    const QString learned = QString::fromStdString(folder.path() + "/learned");
+    ASSERT_TRUE(QDir().mkpath(learned));
+    const QStringList both = {QStringLiteral("--means"),      learned,
+                              QStringLiteral("--means"),      shipped,
+                              QStringLiteral("--save-means"), learned};
+    EXPECT_TRUE(run(both, Bursts()).second);
+    QFile saved(learned + "/" + listen::kTriphoneMean);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(saved.readAll().startsWith("<CEPSNORM>"));
+    EXPECT_EQ(run(both, std::string(3200, '\0')).first, saved.fileName().toUtf8());
 }
 
 // The engine keeps a word's length in phones in one byte. The grammar file refuses a reading

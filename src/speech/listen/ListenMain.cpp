@@ -59,10 +59,11 @@ constexpr const char* kCommandWarped = "command-child";
 constexpr const char* kWarp[] = {"-vtln", "0.8", "300", "6000"};
 constexpr const char* kUsage =
     "usage: kazuchan-listen --model DIR --calc PREFIX [--command PREFIX] [--floor CONF]\n"
-    "                       [--means DIR] [--save-means DIR] [--microphone SOURCE]\n"
+    "                       [--means DIR]... [--save-means DIR] [--microphone SOURCE]\n"
     "PREFIX names a compiled grammar: PREFIX.dfa and PREFIX.dict\n"
-    "--means: the starting cepstral means, --save-means: where to write them after each\n"
-    "utterance (both as listen-triphones.cmn and listen-phones.cmn)\n"
+    "--means: the starting cepstral means (given more than once: of each file the first\n"
+    "readable one), --save-means: where to write them after each utterance (both as\n"
+    "listen-triphones.cmn and listen-phones.cmn)\n"
     "--microphone: audio from SOURCE instead of standard input's audio frames: \"pulse:NAME\"\n"
     "(the sound server's input NAME) or a file or FIFO of 16 kHz mono S16LE samples\n";
 // The microphone is read in blocks of this many bytes: 100 ms.
@@ -73,7 +74,7 @@ struct Options {
     std::string model;
     std::string calc;
     std::string command;
-    std::string means;
+    std::vector<std::string> means;  // folders, the first with a readable file gives it
     std::string saveMeans;
     std::string microphone;
     // Below this a recognition is taken for something else. The filler word rejects most of
@@ -446,7 +447,7 @@ bool ParseOptions(int argc, char** argv, Options& options) {
         else if (name == "--floor")
             options.floor = std::atof(value.c_str());
         else if (name == "--means")
-            options.means = value;
+            options.means.push_back(value);
         else if (name == "--save-means")
             options.saveMeans = value;
         else if (name == "--microphone")
@@ -478,7 +479,8 @@ bool ReadableMeans(const std::string& path) {
 }
 
 // The engine's configuration as its own command line: two acoustic models, one or two grammars.
-std::vector<std::string> EngineArguments(const Options& options, bool withMeans) {
+// The means are looked for in the folders of --means from `firstMeans` on.
+std::vector<std::string> EngineArguments(const Options& options, size_t firstMeans) {
     // Segment the stream by level (-lv only until the room is heard: FollowRoom): short tail so
     // that the answer comes soon after speech ends.
     // Decoding goes along with the audio, so that little is left to do by then. The head margin
@@ -504,9 +506,13 @@ std::vector<std::string> EngineArguments(const Options& options, bool withMeans)
     // mean and keep theirs to themselves.
     const auto means = [&](const char* name, bool save) {
         std::vector<std::string> more;
-        const std::string load = options.means + "/" + name;
-        if (withMeans && !options.means.empty() && ReadableMeans(load))
-            more.insert(more.end(), {"-cmnload", load});
+        for (size_t i = firstMeans; i < options.means.size(); ++i) {
+            const std::string load = options.means[i] + "/" + name;
+            if (ReadableMeans(load)) {
+                more.insert(more.end(), {"-cmnload", load});
+                break;
+            }
+        }
         if (save && !options.saveMeans.empty())
             more.insert(more.end(), {"-cmnsave", options.saveMeans + "/" + name});
         return more;
@@ -567,9 +573,10 @@ int main(int argc, char** argv) {
     }
     // Standard output carries the protocol; the engine's log goes to standard error.
     jlog_set_output(stderr);
-    // Means the engine will not take are left out rather than leaving the child without ears.
-    for (const bool withMeans : {true, false}) {
-        std::vector<std::string> args = EngineArguments(listener.options, withMeans);
+    // Means the engine will not take are passed over for the next folder's, or left out, rather
+    // than leaving the child without ears.
+    for (size_t firstMeans = 0; firstMeans <= listener.options.means.size(); ++firstMeans) {
+        std::vector<std::string> args = EngineArguments(listener.options, firstMeans);
         std::vector<char*> argp;
         for (auto& arg : args) argp.push_back(arg.data());
         Jconf* jconf = j_config_load_args_new(static_cast<int>(argp.size()), argp.data());
@@ -579,7 +586,7 @@ int main(int argc, char** argv) {
         if (listener.recog != nullptr ||
             std::find(args.begin(), args.end(), "-cmnload") == args.end())
             break;
-        std::fputs("kazuchan-listen: the cepstral means were refused; starting without them\n",
+        std::fputs("kazuchan-listen: the cepstral means were refused; trying without them\n",
                    stderr);
     }
     if (listener.recog == nullptr)
