@@ -292,7 +292,8 @@ std::vector<ListenEvent> ResultsOfSpeech(const QByteArray& output) {
 // Each recording, whole, to a recogniser of its own in `mode`, two at a time and as fast as they
 // take it. Closing the input makes each finish what it heard: no guessing when a result is out.
 // `settled`: as in a lesson, each recogniser starts from the means learned on the recording
-// heard two before it (the one before is still being heard), not from the shipped ones.
+// heard two before it (the one before is still being heard), given ahead of the shipped ones
+// as the program gives the means of its last run.
 std::vector<std::vector<ListenEvent>> HearAudio(const std::vector<QByteArray>& audios,
                                                 const char* mode, const QStringList& arguments,
                                                 bool settled = false) {
@@ -301,16 +302,16 @@ std::vector<std::vector<ListenEvent>> HearAudio(const std::vector<QByteArray>& a
     for (size_t first = 0; first < audios.size(); first += 2) {
         std::vector<std::unique_ptr<QProcess>> processes;
         for (size_t i = first; i < std::min(first + 2, audios.size()); ++i) {
-            QStringList listen = arguments;
+            QStringList listen;
             if (settled) {
                 if (i >= 2)
-                    listen[listen.indexOf(QStringLiteral("--means")) + 1] = learned[i - 2]->path();
+                    listen << QStringLiteral("--means") << learned[i - 2]->path();
                 learned.push_back(std::make_unique<QTemporaryDir>());
                 listen << QStringLiteral("--save-means") << learned.back()->path();
             }
             auto process = std::make_unique<QProcess>();
             process->setStandardErrorFile(QProcess::nullDevice());
-            process->start(QStringLiteral(KAZU_LISTEN_EXE), listen);
+            process->start(QStringLiteral(KAZU_LISTEN_EXE), listen + arguments);
             std::string input = kazu::listen::EncodeFrame(kazu::listen::FrameType::Mode, mode);
             for (qsizetype at = 0; at < audios[i].size(); at += 2 * kFrameSamples)
                 input += AudioFrame(audios[i].mid(at, 2 * kFrameSamples));

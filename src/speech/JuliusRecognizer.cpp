@@ -273,7 +273,7 @@ void JuliusRecognizer::StopProcess() {
     }
     process_.reset();
     output_.clear();
-    inUtterance_ = false;
+    utterance_.reset();
 }
 
 void JuliusRecognizer::SendMode() {
@@ -301,17 +301,15 @@ void JuliusRecognizer::SetOwnVoiceSounding(bool sounding) {
     if (sounding == ownVoice_)
         return;
     ownVoice_ = sounding;
-    if (sounding)
-        utteranceOverlaps_ = utteranceOverlaps_ || inUtterance_;
-    else
+    if (sounding && utterance_)
+        *utterance_ = true;
+    else if (!sounding)
         ownVoiceEnded_.start();
 }
 
 // Ends the utterance being heard; true when it met the character's voice.
 bool JuliusRecognizer::EndUtterance() {
-    const bool overlaps = inUtterance_ && utteranceOverlaps_;
-    inUtterance_ = false;
-    return overlaps;
+    return std::exchange(utterance_, std::nullopt).value_or(false);
 }
 
 void JuliusRecognizer::OnLine(const QByteArray& line) {
@@ -337,12 +335,11 @@ void JuliusRecognizer::OnLine(const QByteArray& line) {
             emit speechEnded();
             break;
         case Kind::Speech:
-            inUtterance_ = true;
-            utteranceOverlaps_ = ownVoice_ || (ownVoiceEnded_.isValid() &&
-                                               ownVoiceEnded_.elapsed() < kOwnVoiceEchoMs);
+            utterance_ = ownVoice_ ||
+                         (ownVoiceEnded_.isValid() && ownVoiceEnded_.elapsed() < kOwnVoiceEchoMs);
             break;
         case Kind::Rejected:
-            inUtterance_ = false;
+            utterance_.reset();
             emit rejected();
             break;
         case Kind::Level:

@@ -13,6 +13,7 @@
 #include <functional>
 #include <future>
 #include <memory>
+#include <optional>
 
 #include "speech/JuliusGrammar.h"
 #include "speech/Recognizer.h"
@@ -118,9 +119,9 @@ class JuliusRecognizer : public QObject, public Recognizer {
     std::unique_ptr<QProcess> process_;
     QByteArray output_;
     bool ownVoice_ = false;
-    QElapsedTimer ownVoiceEnded_;     // invalid until she has spoken
-    bool utteranceOverlaps_ = false;  // the utterance being heard met her voice
-    bool inUtterance_ = false;
+    QElapsedTimer ownVoiceEnded_;  // invalid until she has spoken
+    // While an utterance is being heard: whether it met her voice.
+    std::optional<bool> utterance_;
     std::future<Preparation> preparing_;
     std::optional<Preparation> preparation_;
 };

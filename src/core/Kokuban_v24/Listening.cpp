@@ -198,14 +198,13 @@ void Kokuban::HandleRecognition(const Recognition& recognition) {
     // With loudspeakers the microphone hears the character too, and her own words ran commands
     // and calculations. What was heard while she spoke is left, but for the command that stops
     // her help, which is said over her.
-    if (recognition.duringOwnVoice &&
-        !(commandMode && CommandNumber(recognition) == kStopHelpCommand)) {
+    const int number = commandMode ? CommandNumber(recognition) : 0;
+    if (recognition.duringOwnVoice && number != kStopHelpCommand) {
         return;
     }
     hearing_ = true;
     host_.ShowInMemo2(text);
     if (commandMode) {
-        const int number = CommandNumber(recognition);
         if (number > 0 && !SureEnoughToRun(number, recognition.confidence)) {
             // Heard this unsure it may be its opposite, which would undo what the child asked for.
             host_.ShowInMemo2(text + "？ よく きこえなかったよ。もう一度 言ってね。");
