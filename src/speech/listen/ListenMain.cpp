@@ -19,11 +19,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <thread>
 #include <vector>
 
+#include "speech/listen/Agreement.h"
 #include "speech/listen/ListenProtocol.h"
 #include "speech/listen/NoiseSuppressor.h"
 #include "speech/listen/SpokenGrammar.h"
@@ -50,13 +53,25 @@ using kazu::listen::ListenEvent;
 
 constexpr const char* kCalc = "calc";
 constexpr const char* kCommand = "command";
-// Each grammar is heard twice, the second time by a model whose frequency axis is warped down
+constexpr const char* kTriphones = "triphones";
+constexpr const char* kPhones = "phones";
+// Each grammar is heard twice by a model, the second time with its frequency axis warped down
 // by a fifth: a child's shorter vocal tract puts every formant about that much higher than in
 // the adult voices the models learned from, and unwarped, children's words were heard as other
 // words. Between 300 Hz and 6 kHz: the pitch and the top band stay as they are.
-constexpr const char* kCalcWarped = "calc-child";
-constexpr const char* kCommandWarped = "command-child";
 constexpr const char* kWarp[] = {"-vtln", "0.8", "300", "6000"};
+constexpr std::string_view kWarped = "-child";
+
+// A grammar heard by a model (and by its warped twin, NAME-child on MODEL-child).
+struct Hearer {
+    const char* name;
+    const char* model;
+};
+// Calculations by both models (Agreement.h): of the benchmark's calculations one model often
+// heard right what the other missed. Commands by the plain phone model alone: with their few,
+// short words it told them apart better than the context-dependent one.
+constexpr Hearer kCalcHearers[] = {{kCalc, kTriphones}, {"calc-phones", kPhones}};
+constexpr Hearer kCommandHearers[] = {{kCommand, kPhones}};
 constexpr const char* kUsage =
     "usage: kazuchan-listen --model DIR --calc PREFIX [--command PREFIX] [--floor CONF]\n"
     "                       [--means DIR]... [--save-means DIR] [--microphone SOURCE]\n"
@@ -136,12 +151,15 @@ void SetMode(const std::string& mode) {
     listener.mode = mode;
     // The engine switches at the next utterance; "off" keeps listening and drops the results.
     const bool command = mode == kCommand && !listener.options.command.empty();
-    for (const char* name : {command ? kCommand : kCalc, command ? kCommandWarped : kCalcWarped})
-        j_process_activate(listener.recog, const_cast<char*>(name));
+    const auto turn = [](const auto& hearers, bool on) {
+        for (const Hearer& hearer : hearers)
+            for (std::string name : {std::string(hearer.name), hearer.name + std::string(kWarped)})
+                on ? j_process_activate(listener.recog, name.data())
+                   : j_process_deactivate(listener.recog, name.data());
+    };
+    turn(kCalcHearers, !command);
     if (!listener.options.command.empty())
-        for (const char* name :
-             {command ? kCalc : kCommand, command ? kCalcWarped : kCommandWarped})
-            j_process_deactivate(listener.recog, const_cast<char*>(name));
+        turn(kCommandHearers, command);
 }
 
 // How the capture thread ended: set before it closes its end of the pipe.
@@ -393,9 +411,23 @@ void OnSpeechStop(Recog*, void*) {
     Emit({ListenEvent::Kind::Silence});
 }
 
-void EmitSentence(const RecogProcess* process, const Sentence& sentence) {
-    const WORD_INFO* words = process->lm->winfo;
-    std::vector<std::string> names;
+// What a model heard, in the better fitting of its two warps; none when neither took part.
+std::optional<kazu::listen::Hearing> HeardBy(const Hearer& hearer) {
+    const RecogProcess* best = nullptr;
+    const std::string warped = hearer.name + std::string(kWarped);
+    for (const RecogProcess* process = listener.recog->process_list; process;
+         process = process->next) {
+        const std::string_view name = process->config->name;
+        if ((name == hearer.name || name == warped) && process->live &&
+            process->result.status >= 0 && process->result.sentnum >= 1 &&
+            (best == nullptr || process->result.sent[0].score > best->result.sent[0].score))
+            best = process;
+    }
+    if (best == nullptr)
+        return std::nullopt;
+    kazu::listen::Hearing hearing;
+    const Sentence& sentence = best->result.sent[0];
+    const WORD_INFO* words = best->lm->winfo;
     double confidence = 1;
     bool filler = false;
     for (int i = 0; i < sentence.word_num; ++i) {
@@ -404,34 +436,41 @@ void EmitSentence(const RecogProcess* process, const Sentence& sentence) {
             continue;
         filler = filler || name == kazu::listen::kFillerName;
         confidence = std::min(confidence, static_cast<double>(sentence.confidence[i]));
-        names.push_back(name);
+        hearing.words.push_back(name);
     }
-    if (filler || names.empty() || confidence < listener.options.floor) {
-        Emit({ListenEvent::Kind::Rejected, confidence});
-    } else if (std::string_view(process->config->name).starts_with(kCommand)) {
-        // "N.I": command N said as phrase I.
-        const std::string& name = names.front();
-        const size_t dot = name.find('.');
-        const int phrase = dot == std::string::npos ? 0 : std::atoi(name.c_str() + dot + 1);
-        Emit({ListenEvent::Kind::Command, confidence, std::atoi(name.c_str()), phrase, {}});
-    } else {
-        Emit({ListenEvent::Kind::Calc, confidence, 0, 0, kazu::listen::DictationText(names)});
-    }
+    hearing.confidence = confidence;
+    if (filler || confidence < listener.options.floor)
+        hearing.words.clear();
+    return hearing;
 }
 
-void OnResult(Recog* recog, void*) {
+void OnResult(Recog*, void*) {
     if (listener.mode == "off")
         return;
-    // The hearing of the mode's grammar, warped or not, that fits the sound best.
-    const RecogProcess* best = nullptr;
-    for (const RecogProcess* process = recog->process_list; process; process = process->next)
-        if (process->live && process->result.status >= 0 && process->result.sentnum >= 1 &&
-            (best == nullptr || process->result.sent[0].score > best->result.sent[0].score))
-            best = process;
-    if (best == nullptr)
-        Emit({ListenEvent::Kind::Rejected, 0});
-    else
-        EmitSentence(best, best->result.sent[0]);
+    // The hearers that took part: those of the mode the utterance began in.
+    std::vector<kazu::listen::Hearing> hearings;
+    bool command = false;
+    for (const auto& hearers :
+         {std::span<const Hearer>(kCalcHearers), std::span<const Hearer>(kCommandHearers)})
+        for (const Hearer& hearer : hearers) {
+            if (auto hearing = HeardBy(hearer)) {
+                command = hearer.name == std::string_view(kCommand);
+                hearings.push_back(std::move(*hearing));
+            }
+        }
+    const kazu::listen::Hearing heard = kazu::listen::Agreed(hearings);
+    if (heard.words.empty()) {
+        Emit({ListenEvent::Kind::Rejected, heard.confidence});
+    } else if (command) {
+        // "N.I": command N said as phrase I.
+        const std::string& name = heard.words.front();
+        const size_t dot = name.find('.');
+        const int phrase = dot == std::string::npos ? 0 : std::atoi(name.c_str() + dot + 1);
+        Emit({ListenEvent::Kind::Command, heard.confidence, std::atoi(name.c_str()), phrase, {}});
+    } else {
+        Emit({ListenEvent::Kind::Calc, heard.confidence, 0, 0,
+              kazu::listen::DictationText(heard.words)});
+    }
 }
 
 bool ParseOptions(int argc, char** argv, Options& options) {
@@ -517,40 +556,40 @@ std::vector<std::string> EngineArguments(const Options& options, size_t firstMea
             more.insert(more.end(), {"-cmnsave", options.saveMeans + "/" + name});
         return more;
     };
-    // A model and its warped twin, and a grammar for each: the engine gives every hearing a
-    // grammar of its own.
-    const auto hearTwice = [&](const std::string& model, const std::vector<std::string>& files,
-                               const char* mean, const char* grammar, const char* warpedGrammar,
-                               const std::string& prefix) {
+    // Each model and its warped twin.
+    const auto model = [&](const std::string& name, const std::vector<std::string>& files,
+                           const char* mean) {
         for (const bool warped : {false, true}) {
-            args.insert(args.end(), {"-AM", warped ? model + "-child" : model});
+            args.insert(args.end(), {"-AM", warped ? name + std::string(kWarped) : name});
             args.insert(args.end(), files.begin(), files.end());
             if (warped)
                 args.insert(args.end(), std::begin(kWarp), std::end(kWarp));
             for (auto& arg : means(mean, !warped)) args.push_back(std::move(arg));
         }
-        for (const char* name : {grammar, warpedGrammar})
-            args.insert(args.end(), {"-LM", name, "-dfa", prefix + ".dfa", "-v", prefix + ".dict"});
     };
-    hearTwice(
-        "triphones",
+    model(
+        kTriphones,
         {"-h", options.model + "/" + kTriphoneModel, "-hlist", options.model + "/" + kTriphoneList},
-        kTriphoneMean, kCalc, kCalcWarped, options.calc);
-    // Commands are heard with the plain phone model: with their few, short words it told
-    // them apart better than the context-dependent one, which suits long number strings.
+        kTriphoneMean);
+    model(kPhones, {"-h", options.model + "/" + kPhoneModel}, kPhoneMean);
+    // The engine gives every hearing a grammar of its own. A word insertion penalty for
+    // calculations: without it the engine pads short numbers with digits ("よん" as "に よん");
+    // a stronger one turns "てん ご" into "せん".
+    const auto hear = [&](const auto& hearers, const std::string& prefix,
+                          const std::vector<std::string>& search) {
+        for (const Hearer& hearer : hearers)
+            for (const bool warped : {false, true}) {
+                const std::string suffix = warped ? std::string(kWarped) : std::string();
+                const std::string name = hearer.name + suffix;
+                args.insert(args.end(),
+                            {"-LM", name, "-dfa", prefix + ".dfa", "-v", prefix + ".dict", "-SR",
+                             name, hearer.model + suffix, name, "-b", "1500", "-b2", "100"});
+                args.insert(args.end(), search.begin(), search.end());
+            }
+    };
+    hear(kCalcHearers, options.calc, {"-penalty1", "-5", "-penalty2", "-10"});
     if (!options.command.empty())
-        hearTwice("phones", {"-h", options.model + "/" + kPhoneModel}, kPhoneMean, kCommand,
-                  kCommandWarped, options.command);
-    // A word insertion penalty for calculations: without it the engine pads short numbers with
-    // digits ("よん" as "に よん"); a stronger one turns "てん ご" into "せん".
-    for (const auto& [name, model] :
-         {std::pair{kCalc, "triphones"}, {kCalcWarped, "triphones-child"}})
-        args.insert(args.end(), {"-SR", name, model, name, "-b", "1500", "-b2", "100", "-penalty1",
-                                 "-5", "-penalty2", "-10"});
-    if (!options.command.empty())
-        for (const auto& [name, model] :
-             {std::pair{kCommand, "phones"}, {kCommandWarped, "phones-child"}})
-            args.insert(args.end(), {"-SR", name, model, name, "-b", "1500", "-b2", "100"});
+        hear(kCommandHearers, options.command, {});
     return args;
 }
 
