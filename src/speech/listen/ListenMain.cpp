@@ -61,6 +61,9 @@ constexpr const char* kPhones = "phones";
 // words. Between 300 Hz and 6 kHz: the pitch and the top band stay as they are.
 constexpr const char* kWarp[] = {"-vtln", "0.8", "300", "6000"};
 constexpr std::string_view kWarped = "-child";
+std::string Warped(std::string_view name) {
+    return std::string(name) + std::string(kWarped);
+}
 
 // A grammar heard by a model (and by its warped twin, NAME-child on MODEL-child).
 struct Hearer {
@@ -153,7 +156,7 @@ void SetMode(const std::string& mode) {
     const bool command = mode == kCommand && !listener.options.command.empty();
     const auto turn = [](const auto& hearers, bool on) {
         for (const Hearer& hearer : hearers)
-            for (std::string name : {std::string(hearer.name), hearer.name + std::string(kWarped)})
+            for (std::string name : {std::string(hearer.name), Warped(hearer.name)})
                 on ? j_process_activate(listener.recog, name.data())
                    : j_process_deactivate(listener.recog, name.data());
     };
@@ -414,7 +417,7 @@ void OnSpeechStop(Recog*, void*) {
 // What a model heard, in the better fitting of its two warps; none when neither took part.
 std::optional<kazu::listen::Hearing> HeardBy(const Hearer& hearer) {
     const RecogProcess* best = nullptr;
-    const std::string warped = hearer.name + std::string(kWarped);
+    const std::string warped = Warped(hearer.name);
     for (const RecogProcess* process = listener.recog->process_list; process;
          process = process->next) {
         const std::string_view name = process->config->name;
@@ -448,16 +451,17 @@ void OnResult(Recog*, void*) {
     if (listener.mode == "off")
         return;
     // The hearers that took part: those of the mode the utterance began in.
-    std::vector<kazu::listen::Hearing> hearings;
-    bool command = false;
-    for (const auto& hearers :
-         {std::span<const Hearer>(kCalcHearers), std::span<const Hearer>(kCommandHearers)})
-        for (const Hearer& hearer : hearers) {
-            if (auto hearing = HeardBy(hearer)) {
-                command = hearer.name == std::string_view(kCommand);
+    const auto heardBy = [](std::span<const Hearer> hearers) {
+        std::vector<kazu::listen::Hearing> hearings;
+        for (const Hearer& hearer : hearers)
+            if (auto hearing = HeardBy(hearer))
                 hearings.push_back(std::move(*hearing));
-            }
-        }
+        return hearings;
+    };
+    std::vector<kazu::listen::Hearing> hearings = heardBy(kCommandHearers);
+    const bool command = !hearings.empty();
+    if (!command)
+        hearings = heardBy(kCalcHearers);
     const kazu::listen::Hearing heard = kazu::listen::Agreed(hearings);
     if (heard.words.empty()) {
         Emit({ListenEvent::Kind::Rejected, heard.confidence});
@@ -560,7 +564,7 @@ std::vector<std::string> EngineArguments(const Options& options, size_t firstMea
     const auto model = [&](const std::string& name, const std::vector<std::string>& files,
                            const char* mean) {
         for (const bool warped : {false, true}) {
-            args.insert(args.end(), {"-AM", warped ? name + std::string(kWarped) : name});
+            args.insert(args.end(), {"-AM", warped ? Warped(name) : name});
             args.insert(args.end(), files.begin(), files.end());
             if (warped)
                 args.insert(args.end(), std::begin(kWarp), std::end(kWarp));
@@ -579,11 +583,11 @@ std::vector<std::string> EngineArguments(const Options& options, size_t firstMea
                           const std::vector<std::string>& search) {
         for (const Hearer& hearer : hearers)
             for (const bool warped : {false, true}) {
-                const std::string suffix = warped ? std::string(kWarped) : std::string();
-                const std::string name = hearer.name + suffix;
+                const std::string name = warped ? Warped(hearer.name) : hearer.name;
+                const std::string am = warped ? Warped(hearer.model) : hearer.model;
                 args.insert(args.end(),
                             {"-LM", name, "-dfa", prefix + ".dfa", "-v", prefix + ".dict", "-SR",
-                             name, hearer.model + suffix, name, "-b", "1500", "-b2", "100"});
+                             name, am, name, "-b", "1500", "-b2", "100"});
                 args.insert(args.end(), search.begin(), search.end());
             }
     };
