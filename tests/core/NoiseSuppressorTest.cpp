@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <numbers>
 #include <random>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace kazu::listen {
@@ -136,6 +138,112 @@ TEST(NoiseSuppressorTest, SilenceAndFullScaleStayInRange) {
     for (size_t i = 0; i < kRate; ++i) ASSERT_EQ(out[i], 0) << i;
     // A full-scale square wave comes out loud, not wrapped round into noise.
     EXPECT_GT(Rms(out, kRate + kRate / 4, 2 * kRate), 25000);
+}
+
+// Syllables: bursts of two tones with random lengths and gaps, as loud as a voice, in a faint
+// room; each burst starts and stops within a few milliseconds, as a dry voice does.
+struct Speech {
+    std::vector<double> samples;
+    std::vector<size_t> ends;  // where each syllable stops
+};
+
+Speech Syllables(size_t count, unsigned seed) {
+    std::mt19937 random(seed);
+    std::uniform_int_distribution<size_t> length(kRate / 8, kRate / 4);
+    std::uniform_int_distribution<size_t> gap(kRate / 5, kRate * 4 / 5);
+    Speech speech{WhiteNoise(count, 8, seed + 1), {}};
+    for (size_t at = kRate / 2; at + kRate / 4 < count;) {
+        const size_t end = at + length(random);
+        const std::vector<double> tones = Tones(end - at, 6000);
+        for (size_t i = at; i < end; ++i) {
+            const double edge = std::min<double>({1.0, (i - at) / 40.0, (end - i) / 40.0});
+            speech.samples[i] += edge * tones[i - at];
+        }
+        speech.ends.push_back(end);
+        at = end + gap(random);
+    }
+    return speech;
+}
+
+// The same in a room whose echo dies away 60 dB in `seconds`: the direct sound plus a tail of
+// noise whose power decays exponentially, 6 dB below the direct sound in all.
+std::vector<double> InARoom(const std::vector<double>& dry, double seconds, unsigned seed) {
+    std::mt19937 random(seed);
+    std::normal_distribution<double> normal;
+    const double decay = std::pow(10.0, -6.0 / (seconds * kRate));
+    const double share = (1 - decay) / 4;
+    std::vector<double> out(dry.size());
+    double tail = 0;
+    for (size_t i = 0; i < dry.size(); ++i) {
+        tail = decay * tail + share * dry[i] * dry[i];
+        out[i] = dry[i] + std::sqrt(tail) * normal(random);
+    }
+    return out;
+}
+
+NoiseSuppressor Heard(const std::vector<int16_t>& in, std::vector<int16_t>& out) {
+    NoiseSuppressor suppressor;
+    suppressor.Process(in, out);
+    return suppressor;
+}
+
+// Power from 60 to 160 ms after each syllable from `from` on, `delay` samples later: the late
+// echo, where a dry room has only its faint noise.
+double Tails(const Speech& speech, size_t from, const std::vector<int16_t>& samples, size_t delay) {
+    double sum = 0;
+    size_t count = 0;
+    for (const size_t end : speech.ends) {
+        if (end < from || end + kRate / 5 + delay >= samples.size())
+            continue;
+        for (size_t i = end + kRate * 6 / 100; i < end + kRate * 16 / 100; ++i, ++count)
+            sum += static_cast<double>(samples[i + delay]) * samples[i + delay];
+    }
+    return sum / static_cast<double>(count);
+}
+
+TEST(NoiseSuppressorTest, TheRoomsEchoIsMeasuredOnTheFallsOfSoundAndTurnedDown) {
+    for (const double seconds : {0.3, 0.6, 0.9}) {
+        for (const unsigned seed : {5u, 6u}) {
+            const Speech speech = Syllables(12 * kRate, seed);
+            const std::vector<int16_t> in = Samples(InARoom(speech.samples, seconds, seed));
+            std::vector<int16_t> out;
+            const NoiseSuppressor suppressor = Heard(in, out);
+            EXPECT_NEAR(suppressor.ReverberationTime(), seconds, 0.25 * seconds)
+                << seconds << " s, seed " << seed;
+            // The late echo after syllables is turned down once the room is known.
+            const size_t known = 5 * kRate;
+            EXPECT_LT(Decibels(std::sqrt(Tails(speech, known, out, kDelay) /
+                                         Tails(speech, known, in, 0))),
+                      -2)
+                << seconds << " s, seed " << seed;
+        }
+    }
+    // In a dry room no echo is measured.
+    std::vector<int16_t> out;
+    EXPECT_LT(Heard(Samples(Syllables(12 * kRate, 7).samples), out).ReverberationTime(), 0.15);
+}
+
+TEST(NoiseSuppressorTest, TheRoomIsKeptAsTextAndOnlyATrueOneRestored) {
+    std::vector<int16_t> out;
+    const NoiseSuppressor measured =
+        Heard(Samples(InARoom(Syllables(8 * kRate, 8).samples, 0.6, 8)), out);
+    ASSERT_GT(measured.ReverberationTime(), 0);
+    NoiseSuppressor restored;
+    ASSERT_TRUE(restored.RestoreRoom(measured.SavedRoom()));
+    EXPECT_EQ(restored.ReverberationTime(), measured.ReverberationTime());
+    EXPECT_EQ(restored.SavedRoom(), measured.SavedRoom());
+
+    std::string many;
+    for (int i = 0; i < 100; ++i) many += "0.5\n";
+    const std::string broken[] = {"x\n",   "0.5\n\n", "-0.5\n",      "0\n", "nan\n",
+                                  "1e9\n", "0.5 \n",  "0.5\n0.6x\n", many};
+    for (const std::string& text : broken) {
+        NoiseSuppressor other = restored;
+        EXPECT_FALSE(other.RestoreRoom(text)) << text;
+        EXPECT_EQ(other.SavedRoom(), measured.SavedRoom()) << text;
+    }
+    EXPECT_TRUE(restored.RestoreRoom(""));
+    EXPECT_EQ(restored.ReverberationTime(), 0);
 }
 
 }  // namespace

@@ -207,9 +207,9 @@ TEST_F(ListenMicrophoneTest, MissingMicrophoneIsToldAndTheProgramFollowsItsInput
     EXPECT_TRUE(output_.endsWith("state end\n")) << output_.toStdString();
 }
 
-// Starting means that are unreadable, of the wrong size or missing are passed over for the next
-// folder's, or left out; the means learned are saved after each utterance and, given first, are
-// what the next run starts from.
+// Starting means (and rooms) that are unreadable, of the wrong size or missing are passed over for
+// the next folder's, or left out; the means learned are saved after each utterance and, given
+// first, are what the next run starts from.
 TEST(ListenProgramMeansTest, FaultyMeansArePassedOverAndLearnedOnesTakenFirst) {
     ScratchFolder folder;
     const QString calc = QString::fromStdString(folder.path() + "/calc");
@@ -244,10 +244,11 @@ TEST(ListenProgramMeansTest, FaultyMeansArePassedOverAndLearnedOnesTakenFirst) {
     for (const auto& [name, text] : faults) {
         const QString means = QString::fromStdString(folder.path() + "/" + name);
         ASSERT_TRUE(QDir().mkpath(means));
-        if (text != nullptr) {
-            QFile file(means + "/" + listen::kTriphoneMean);
-            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-            file.write(text);
+        // A room file as faulty beside them is passed over too.
+        for (const char* file : {listen::kTriphoneMean, listen::kRoomFile}) {
+            QFile faulty(means + "/" + file);
+            ASSERT_TRUE(text == nullptr ||
+                        (faulty.open(QIODevice::WriteOnly) && faulty.write(text) > 0));
         }
         EXPECT_TRUE(run({QStringLiteral("--means"), means}, std::string(3200, '\0')).second)
             << name;

@@ -79,9 +79,9 @@ constexpr const char* kUsage =
     "usage: kazuchan-listen --model DIR --calc PREFIX [--command PREFIX] [--floor CONF]\n"
     "                       [--means DIR]... [--save-means DIR] [--microphone SOURCE]\n"
     "PREFIX names a compiled grammar: PREFIX.dfa and PREFIX.dict\n"
-    "--means: the starting cepstral means (given more than once: of each file the first\n"
-    "readable one), --save-means: where to write them after each utterance (both as\n"
-    "listen-triphones.cmn and listen-phones.cmn)\n"
+    "--means: the starting cepstral means and room (given more than once: of each file the\n"
+    "first readable one), --save-means: where to write them after each utterance (as\n"
+    "listen-triphones.cmn, listen-phones.cmn and listen-room.txt)\n"
     "--microphone: audio from SOURCE instead of standard input's audio frames: \"pulse:NAME\"\n"
     "(the sound server's input NAME) or a file or FIFO of 16 kHz mono S16LE samples\n";
 // The microphone is read in blocks of this many bytes: 100 ms.
@@ -116,7 +116,8 @@ struct Listener {
     std::vector<int> peaks;  // the last blocks' cleaned peaks between utterances
     int blockPeak = 0;       // of the block being heard
     size_t blockFill = 0;
-    int speaking = -1;  // blocks heard since the utterance began, or -1 between them
+    int speaking = -1;      // blocks heard since the utterance began, or -1 between them
+    std::string roomSaved;  // the room as last written to --save-means
 };
 
 Listener listener;
@@ -447,9 +448,44 @@ std::optional<kazu::listen::Hearing> HeardBy(const Hearer& hearer) {
     return hearing;
 }
 
+// The room's reverberation from the first --means folder that has it, so that a classroom's
+// echo is taken out from the first word of the day.
+void RestoreRoom() {
+    for (const std::string& folder : listener.options.means) {
+        std::FILE* file = std::fopen((folder + "/" + kazu::listen::kRoomFile).c_str(), "r");
+        if (file == nullptr)
+            continue;
+        char text[1024];
+        const size_t size = std::fread(text, 1, sizeof text, file);
+        std::fclose(file);
+        if (size < sizeof text && listener.quieter.RestoreRoom({text, size})) {
+            listener.roomSaved.assign(text, size);
+            return;
+        }
+    }
+}
+
+// Written beside the means after each utterance, whole or not at all.
+void SaveRoom() {
+    const std::string text = listener.quieter.SavedRoom();
+    if (listener.options.saveMeans.empty() || text == listener.roomSaved)
+        return;
+    const std::string path = listener.options.saveMeans + "/" + kazu::listen::kRoomFile;
+    const std::string temporary = path + ".new";
+    std::FILE* file = std::fopen(temporary.c_str(), "w");
+    if (file == nullptr)
+        return;
+    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+    if (std::fclose(file) == 0 && written && std::rename(temporary.c_str(), path.c_str()) == 0)
+        listener.roomSaved = text;
+    else
+        std::remove(temporary.c_str());
+}
+
 void OnResult(Recog*, void*) {
     if (listener.mode == "off")
         return;
+    SaveRoom();
     // The hearers that took part: those of the mode the utterance began in.
     const auto heardBy = [](std::span<const Hearer> hearers) {
         std::vector<kazu::listen::Hearing> hearings;
@@ -634,6 +670,7 @@ int main(int argc, char** argv) {
     }
     if (listener.recog == nullptr)
         return 1;
+    RestoreRoom();
     callback_add(listener.recog, CALLBACK_EVENT_SPEECH_START, OnSpeechStart, nullptr);
     callback_add(listener.recog, CALLBACK_EVENT_SPEECH_STOP, OnSpeechStop, nullptr);
     callback_add(listener.recog, CALLBACK_RESULT, OnResult, nullptr);

@@ -80,5 +80,7 @@ inline constexpr const char* kModelFiles[] = {kTriphoneModel, kTriphoneList, kPh
 // leads to the next.
 inline constexpr const char* kTriphoneMean = "listen-triphones.cmn";
 inline constexpr const char* kPhoneMean = "listen-phones.cmn";
+// Beside them, the room's reverberation as last measured (NoiseSuppressor::SavedRoom).
+inline constexpr const char* kRoomFile = "listen-room.txt";
 
 }  // namespace kazu::listen

@@ -6,6 +6,10 @@
 // sides so that a gain of one gives the input back exactly. The noise spectrum is learned from
 // the frames that are no louder than the quietest lately heard, so speech never teaches it and
 // a room that grows louder is followed within a second or two.
+//
+// It also takes out the late reverberation of a hard-walled room: echo of words gone by that
+// smears the next ones. The room's reverberation time is measured on the voice's own falls and
+// kept between runs (SavedRoom, RestoreRoom); in a dry room nothing is taken.
 #pragma once
 
 #include <array>
@@ -13,6 +17,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace kazu::listen {
@@ -29,8 +35,19 @@ class NoiseSuppressor {
     // samples behind the input.
     void Process(std::span<const int16_t> in, std::vector<int16_t>& out);
 
+    // The room's reverberation time as measured lately, in seconds; 0 until enough falls of
+    // sound have been measured to tell.
+    float ReverberationTime() const { return reverberation_; }
+
+    // The falls measured lately as text, one time in seconds a line, to start from next time;
+    // RestoreRoom takes such a text and is false (keeping nothing of it) for anything else.
+    std::string SavedRoom() const;
+    bool RestoreRoom(std::string_view text);
+
   private:
     void ProcessFrame(std::vector<int16_t>& out);
+    void FollowFall(const std::array<float, kBins>& power);
+    void AddFall(float seconds);
 
     std::array<float, kFrame> window_{};
     std::array<float, kFrame> input_{};     // the last kFrame input samples, oldest first
@@ -38,6 +55,18 @@ class NoiseSuppressor {
     std::array<float, kBins> noise_{};      // noise power per bin
     std::array<float, kBins> lastClean_{};  // the previous frame's cleaned power per bin
     std::array<std::complex<float>, kFrame> spectrum_{};
+    // The power heard in each of the last frames, a ring: the source of the late reverberation.
+    std::array<std::array<float, kBins>, 3> heard_{};
+    size_t heardAt_ = 0;
+    std::vector<float> falls_;  // the reverberation times of the latest falls, oldest first
+    float reverberation_ = 0;
+    float lateShare_ = 0;  // of the power heard three frames ago, the part the room still holds
+    // The fall being followed: its top and lowest level (dB), its length and when it passed
+    // 10 dB below the top (frames, -1 before).
+    float fallTop_ = 0;
+    float fallLow_ = 0;
+    float fallFrames_ = 0;
+    float tenDownAt_ = -1;
     size_t filled_ = 0;     // new samples in input_ since the last frame
     float quietest_ = 0;    // lately the lowest frame power
     bool learned_ = false;  // the noise spectrum has its first estimate
