@@ -6,10 +6,12 @@
 // With --voices, the same for every installed voice (bench/setup-voices) and speakers made from
 // them, plain, child-like, in pink noise and babble at 20 and 10 dB and in a reverberant room.
 //
-// bench_listen [DIR] [--accuracy] [--voices | --held-out] [--only SPEAKER] [--condition NAME]
-//              [--settled] [--verbose]
+// bench_listen [DIR] [--accuracy | --latency] [--voices | --held-out] [--only SPEAKER]
+//              [--condition NAME] [--settled] [--verbose]
+// bench_listen [DIR] --make-means OUT
 //   DIR         keep the recordings there and use them again next time (else a temporary folder)
-//   --accuracy  the recognition rates only, without the real-time parts
+//   --accuracy  the recognition rates only, without the real-time parts; --latency the reverse
+//   --make-means  the starting means the program ships, from everyday sentences, into OUT
 //   --voices    the table of voices and conditions, on the part of the corpus tuned on
 //   --held-out  the same table on the part never tuned on
 //   --only      one speaker of the table;  --condition: one condition ("plain", "child-like",
@@ -776,6 +778,11 @@ int VoicesTable(const QDir& dir, const QStringList& arguments,
     return 0;
 }
 
+constexpr const char* kUsage =
+    "usage: bench_listen [DIR] [--accuracy | --latency] [--voices | --held-out]\n"
+    "                    [--only SPEAKER] [--condition NAME] [--settled] [--verbose]\n"
+    "       bench_listen [DIR] --make-means OUT\n";
+
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QStringList options = app.arguments().mid(1);
@@ -802,6 +809,13 @@ int main(int argc, char** argv) {
         at >= 0 && at + 1 < options.size()) {
         meansDir = options[at + 1];
         options.remove(at, 2);
+    }
+    // Whatever is left is the folder: a mistyped option would otherwise become one.
+    if (options.size() > 1 ||
+        (!options.isEmpty() && options.front().startsWith(QLatin1Char('-')))) {
+        const bool help = options == QStringList{QStringLiteral("--help")};
+        std::fprintf(help ? stdout : stderr, "%s", kUsage);
+        return help ? 0 : 2;
     }
     QTemporaryDir temporary;
     const QDir dir(options.isEmpty() ? temporary.path() : options.front());
