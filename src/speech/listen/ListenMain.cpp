@@ -485,7 +485,6 @@ void SaveRoom() {
 void OnResult(Recog*, void*) {
     if (listener.mode == "off")
         return;
-    SaveRoom();
     // The hearers that took part: those of the mode the utterance began in.
     const auto heardBy = [](std::span<const Hearer> hearers) {
         std::vector<kazu::listen::Hearing> hearings;
@@ -511,6 +510,8 @@ void OnResult(Recog*, void*) {
         Emit({ListenEvent::Kind::Calc, heard.confidence, 0, 0,
               kazu::listen::DictationText(heard.words)});
     }
+    // After the result, so that the file's writing never delays it.
+    SaveRoom();
 }
 
 bool ParseOptions(int argc, char** argv, Options& options) {
